@@ -21,8 +21,8 @@ if ((${#missing[@]} > 0)); then
         apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-if [ -x "$root/scripts/fetch-model.sh" ]; then
-    "$root/scripts/fetch-model.sh" || echo "the learned segmentation model is not available; the service falls back to the classical segmenter"
+if [ -f "$root/tools/model/fetch-model.sh" ]; then
+    bash "$root/tools/model/fetch-model.sh" || echo "the learned segmentation model is not available; the service falls back to the classical segmenter"
 fi
 
 build_dir=${QUILLORA_BUILD_DIR:-$root/build}
