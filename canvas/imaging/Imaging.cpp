@@ -1,0 +1,149 @@
+#include "canvas/imaging/Imaging.h"
+
+#include <QImageReader>
+
+#include <mutex>
+
+namespace quillora::imaging {
+
+namespace {
+
+// Qt's own guard refuses decoded pictures above 256 MiB (64 megapixels in
+// ARGB32), below what cameras produce; raise it so kMaxPixels decides.
+constexpr int kReaderAllocationLimitMiB = 1100;
+// An animation may hold many small frames; its total is bounded like one
+// large picture.
+constexpr qint64 kMaxAnimationPixels = kMaxPixels;
+constexpr int kMaxAnimationFrames = 4096;
+
+void raiseReaderLimit() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QImageReader::allocationLimit() < kReaderAllocationLimitMiB) {
+            QImageReader::setAllocationLimit(kReaderAllocationLimitMiB);
+        }
+    });
+}
+
+bool acceptableSize(qint64 width, qint64 height) {
+    return width > 0 && height > 0 && width * height <= kMaxPixels;
+}
+
+// A reader size of (-1, -1) means the format cannot tell before decoding;
+// the allocation limit still guards that case.
+bool sizeLooksSafe(const QImageReader& reader) {
+    const QSize size = reader.size();
+    return !size.isValid() || acceptableSize(size.width(), size.height());
+}
+
+QImage toArgb32(QImage image) {
+    if (image.isNull() || !acceptableSize(image.width(), image.height())) {
+        return {};
+    }
+    if (image.format() != QImage::Format_ARGB32) {
+        image = image.convertToFormat(QImage::Format_ARGB32);
+    }
+    return image;
+}
+
+QImage readFirstFrame(QImageReader& reader) {
+    raiseReaderLimit();
+    reader.setAutoTransform(false);
+    if (!reader.canRead() || !sizeLooksSafe(reader)) {
+        return {};
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        return {};
+    }
+    return toArgb32(std::move(image));
+}
+
+}  // namespace
+
+QImage decodeFile(const QString& path) {
+    if (path.isEmpty()) {
+        return {};
+    }
+    QImageReader reader(path);
+    return readFirstFrame(reader);
+}
+
+QImage decodeResource(const QString& resourcePath) {
+    if (!resourcePath.startsWith(QLatin1Char(':'))) {
+        return {};
+    }
+    QImageReader reader(resourcePath);
+    return readFirstFrame(reader);
+}
+
+QImage newBitmap(int width, int height) {
+    if (!acceptableSize(width, height)) {
+        return {};
+    }
+    QImage image(width, height, QImage::Format_ARGB32);
+    if (image.isNull()) {
+        return {};
+    }
+    image.fill(Qt::transparent);
+    return image;
+}
+
+QImage copyArea(const QImage& image) {
+    if (image.isNull()) {
+        return {};
+    }
+    if (image.format() == QImage::Format_ARGB32) {
+        return image.copy();
+    }
+    return toArgb32(image);
+}
+
+QImage scaledCopy(const QImage& image, int width, int height) {
+    if (image.isNull() || !acceptableSize(width, height)) {
+        return {};
+    }
+    // Qt's smooth scaling of a straight-alpha picture would weigh the colour
+    // of transparent pixels; premultiplied input keeps them out.
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (source.isNull()) {
+        return {};
+    }
+    return toArgb32(source.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+}
+
+AnimationFrames decodeAnimation(const QString& path) {
+    AnimationFrames result;
+    if (path.isEmpty()) {
+        return result;
+    }
+    raiseReaderLimit();
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    if (!reader.canRead() || !sizeLooksSafe(reader)) {
+        return result;
+    }
+    qint64 totalPixels = 0;
+    while (static_cast<int>(result.frames.size()) < kMaxAnimationFrames) {
+        QImage frame;
+        if (!reader.read(&frame)) {
+            break;
+        }
+        totalPixels += qint64{frame.width()} * frame.height();
+        if (totalPixels > kMaxAnimationPixels) {
+            break;
+        }
+        frame = toArgb32(std::move(frame));
+        if (frame.isNull()) {
+            break;
+        }
+        result.frames.push_back(std::move(frame));
+        result.delaysMs.push_back(std::max(0, reader.nextImageDelay()));
+        if (!reader.canRead()) {
+            break;
+        }
+    }
+    return result;
+}
+
+}  // namespace quillora::imaging
