@@ -116,4 +116,11 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string MakeValidUtf8(std::string bytes) {
+    if (IsValidUtf8(bytes)) {
+        return bytes;
+    }
+    return Utf16ToUtf8(Utf8ToUtf16(bytes));
+}
+
 }  // namespace quillora

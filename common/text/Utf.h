@@ -15,4 +15,8 @@ std::string Utf16ToUtf8(std::u16string_view utf16);
 // surrogates, nothing above U+10FFFF).
 bool IsValidUtf8(std::string_view bytes);
 
+// The bytes unchanged when they are well-formed UTF-8, else with every
+// malformed sequence replaced by U+FFFD.
+std::string MakeValidUtf8(std::string bytes);
+
 }  // namespace quillora

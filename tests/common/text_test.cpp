@@ -36,6 +36,12 @@ TEST(Utf, ReplacesMalformedInput) {
               "b\xef\xbf\xbd");
 }
 
+TEST(Utf, MakeValidKeepsGoodTextAndMendsBadText) {
+    EXPECT_EQ(MakeValidUtf8("plain \xc3\xa9"), "plain \xc3\xa9");
+    EXPECT_EQ(MakeValidUtf8("a\xff"), "a\xef\xbf\xbd");
+    EXPECT_EQ(MakeValidUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
+}
+
 TEST(TimeStamp, PrintsDecimal) {
     EXPECT_EQ(DecimalText(0), "0");
     EXPECT_EQ(DecimalText(-42), "-42");
