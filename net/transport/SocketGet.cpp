@@ -58,12 +58,10 @@ std::optional<UrlParts> SplitUrl(const std::string& url) {
     }
     parts.host = std::move(*host);
     parts.port = UrlPart(handle.get(), CURLUPART_PORT).value_or(kDefaultHttpPort);
-    parts.pathAndQuery = UrlPart(handle.get(), CURLUPART_PATH).value_or("/");
-    if (parts.pathAndQuery.empty()) {
-        parts.pathAndQuery = "/";
-    }
+    const auto path = UrlPart(handle.get(), CURLUPART_PATH);
+    parts.pathAndQuery = path && !path->empty() ? *path : std::string(1, '/');
     if (auto query = UrlPart(handle.get(), CURLUPART_QUERY)) {
-        parts.pathAndQuery += "?" + *query;
+        parts.pathAndQuery.append("?").append(*query);
     }
     return parts;
 }
@@ -175,10 +173,13 @@ std::string SocketGetUnguarded(const std::string& url, long timeoutMs) {
     if (::connect(socket.fd(), addresses->ai_addr, addresses->ai_addrlen) != 0) {
         return {};
     }
-    const bool explicitPort = parts->port != kDefaultHttpPort;
-    const std::string host = explicitPort ? parts->host + ":" + parts->port : parts->host;
-    const std::string request = "GET " + parts->pathAndQuery + " HTTP/1.1\r\nHOST:" + host +
-                                "\r\nConnection: Close\r\n\r\n";
+    // Built by appending: GCC 12 warns falsely about chains of operator+.
+    std::string request = "GET ";
+    request.append(parts->pathAndQuery).append(" HTTP/1.1\r\nHOST:").append(parts->host);
+    if (parts->port != kDefaultHttpPort) {
+        request.append(":").append(parts->port);
+    }
+    request.append("\r\nConnection: Close\r\n\r\n");
     if (!SendAll(socket.fd(), request)) {
         return {};
     }
