@@ -16,22 +16,14 @@ constexpr int At(int row, int column) {
 
 }  // namespace
 
-ColourMatrix5 IdentityColourMatrix() {
-    ColourMatrix5 m{};
-    for (int i = 0; i < 5; ++i) {
-        m[At(i, i)] = 1.0f;
-    }
-    return m;
-}
-
-ColourMatrix5 AlphaFactorMatrix(float opacity) {
-    ColourMatrix5 m = IdentityColourMatrix();
+imaging::ColourMatrix AlphaFactorMatrix(float opacity) {
+    imaging::ColourMatrix m = imaging::identityMatrix();
     m[At(kAlpha, kAlpha)] = opacity;
     return m;
 }
 
-ColourMatrix5 FilterPresetMatrix(int preset, float opacity) {
-    ColourMatrix5 m = AlphaFactorMatrix(opacity);
+imaging::ColourMatrix FilterPresetMatrix(int preset, float opacity) {
+    imaging::ColourMatrix m = AlphaFactorMatrix(opacity);
     switch (preset) {
         case 1:  // grey: every channel becomes 0.3 r + 0.59 g + 0.11 b
             for (int out = kRed; out <= kBlue; ++out) {
