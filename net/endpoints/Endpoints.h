@@ -9,14 +9,15 @@
 namespace quillora::net {
 
 // The maker's services. Each has a base address ("http://host:port", no
-// trailing "/"); callers append the paths they own.
-enum class Service { ServerTime, Config, Matting, Statistics, Update, Toolbox };
-inline constexpr std::size_t kServiceCount = 6;
+// trailing "/"); callers append the paths they own. Web is the host of the
+// web pages (online tools, feedback), Account the sign-in service.
+enum class Service { ServerTime, Config, Matting, Statistics, Update, Toolbox, Web, Account };
+inline constexpr std::size_t kServiceCount = 8;
 
 // Key of each service in the [Endpoints] section of the application
 // Config.ini, in the order of Service.
 inline constexpr std::array<const char*, kServiceCount> kEndpointKeys = {
-    "ServerTime", "Config", "Matting", "Statistics", "Update", "Toolbox"};
+    "ServerTime", "Config", "Matting", "Statistics", "Update", "Toolbox", "Web", "Account"};
 inline constexpr const char* kEndpointsSection = "Endpoints";
 
 // Every host defaults to the local reference service.

@@ -20,12 +20,23 @@ struct SlistFree {
 };
 
 struct TransferState {
+    CURL* curl = nullptr;
     const Transfer* transfer = nullptr;
     TransferResult* result = nullptr;
     std::size_t received = 0;
     std::size_t headerBytes = 0;
     bool cutShort = false;
 };
+
+// Sizes the answer buffer once from the declared length, so a large answer is
+// not copied again and again while it grows (and never needs twice its size).
+void ReserveDeclaredLength(TransferState& state) {
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(state.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK &&
+        length > 0 && static_cast<std::size_t>(length) <= state.transfer->maxAnswerBytes) {
+        state.result->body.reserve(static_cast<std::size_t>(length));
+    }
+}
 
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto& state = *static_cast<TransferState*>(user);
@@ -39,6 +50,9 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
         }
         chunk = chunk.substr(0, t.maxAnswerBytes - state.received);
         state.cutShort = true;
+    }
+    if (state.received == 0 && !t.onData) {
+        ReserveDeclaredLength(state);
     }
     state.received += chunk.size();
     if (t.onData) {
@@ -145,7 +159,7 @@ TransferResult PerformTransfer(const Transfer& transfer) {
         (void)headers.release();
         headers.reset(grown);
     }
-    TransferState state{&transfer, &result};
+    TransferState state{curl.get(), &transfer, &result};
     ApplyCommonOptions(curl.get(), transfer, state, headers.get());
     result.curlCode = static_cast<int>(curl_easy_perform(curl.get()));
     if (state.cutShort && result.curlCode == CURLE_WRITE_ERROR) {

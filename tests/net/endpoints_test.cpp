@@ -1,9 +1,15 @@
 #include "net/endpoints/Endpoints.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <map>
+
+#include "net/endpoints/NetworkConfig.h"
+#include "net/transport/TransportOptions.h"
 
 namespace quillora::net {
 namespace {
@@ -76,6 +82,49 @@ TEST(Endpoints, InstalledTableIsWhatEveryoneReads) {
     EXPECT_EQ(CurrentEndpoints().Base(Service::Config), "http://cfg.example.org");
     InstallEndpoints(EndpointTable());
     EXPECT_EQ(CurrentEndpoints().Base(Service::Config), kDefaultServiceBase);
+}
+
+class NetworkConfigFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ::unsetenv(kServiceOverrideVariable);
+        path_ = std::filesystem::temp_directory_path() /
+                ("quillora-netcfg-" + std::to_string(::getpid()) + ".ini");
+    }
+    void TearDown() override {
+        std::filesystem::remove(path_);
+        SetVerifyTls(true);
+        InstallEndpoints(EndpointTable());
+    }
+    void Write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+
+    std::filesystem::path path_;
+};
+
+TEST_F(NetworkConfigFile, ReadsEndpointsAndTheTlsSwitch) {
+    Write(
+        "[setting]\nx=1\n[endpoints]\nmatting = http://cut.example.org:81/\n"
+        "[NETWORK]\nverifytls= 0\n");
+    LoadNetworkConfig(path_.string());
+    EXPECT_FALSE(VerifyTls());
+    EXPECT_EQ(CurrentEndpoints().Base(Service::Matting), "http://cut.example.org:81");
+    EXPECT_EQ(CurrentEndpoints().Base(Service::Config), kDefaultServiceBase);
+}
+
+TEST_F(NetworkConfigFile, VerificationStaysOnUnlessTheValueIsZero) {
+    for (const char* value : {"1", "", "yes0", "false", "0x1", "-0"}) {
+        SetVerifyTls(false);
+        Write(std::string("[Network]\nVerifyTls=") + value + "\n");
+        LoadNetworkConfig(path_.string());
+        EXPECT_TRUE(VerifyTls()) << value;
+    }
+    Write("[Network]\nVerifyTls=00\n");
+    LoadNetworkConfig(path_.string());
+    EXPECT_FALSE(VerifyTls());
+    SetVerifyTls(false);
+    LoadNetworkConfig((path_.string() + ".missing"));
+    EXPECT_TRUE(VerifyTls());
+    EXPECT_EQ(CurrentEndpoints().Base(Service::Update), kDefaultServiceBase);
 }
 
 }  // namespace
