@@ -3,9 +3,12 @@
 #include "app/core/language/CompoundFile.h"
 #include "app/core/language/LangStream.h"
 #include "app/core/language/LanguageState.h"
+#include "common/codec/Base64.h"
 #include "platform/ini/IniFile.h"
 
 #include <QByteArray>
+
+#include <string_view>
 
 namespace quillora {
 
@@ -44,12 +47,15 @@ QString LangText(const LangKey& key) {
 }
 
 std::optional<QString> DecodeLangKey(QByteArrayView base64Key) {
-    auto decoded = QByteArray::fromBase64Encoding(base64Key.toByteArray(),
-                                                  QByteArray::AbortOnBase64DecodingErrors);
+    // Key names are a few dozen letters; anything longer is not a key.
+    constexpr std::size_t kMaxKeyBytes = 256;
+    const auto decoded = codec::Base64Decode(
+        std::string_view(base64Key.data(), static_cast<std::size_t>(base64Key.size())),
+        kMaxKeyBytes);
     if (!decoded) {
         return std::nullopt;
     }
-    return QString::fromUtf8(*decoded);
+    return QString::fromUtf8(decoded->data(), static_cast<qsizetype>(decoded->size()));
 }
 
 QString LangTextB64(QByteArrayView base64Key, QStringView section) {
