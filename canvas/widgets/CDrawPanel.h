@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QImage>
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+#include "canvas/document/CanvasDocument.h"
+#include "canvas/document/LoadingAnimation.h"
+#include "canvas/document/PageInput.h"
+#include "canvas/effects/BrushInput.h"
+#include "canvas/effects/TintOverlay.h"
+
+namespace quillora::canvas {
+
+class CDrawPanelTool;
+
+// The editing canvas of the single-image workspace: a child window that
+// shows the document (CanvasDocument), translates mouse and keys into its
+// operations and paints it through a white back buffer, so that panning and
+// zooming leave no trails. Everything it shows is already at view size; only
+// the stroke replay touches the full-size pictures.
+//
+// UI thread only.
+class CDrawPanel : public QWidget {
+    Q_OBJECT
+
+public:
+    // White margin around the old and new picture rectangles filled before
+    // each paint of the cut-out page.
+    static constexpr int kEraseMargin = 10;
+    // Where the tool window's corner sits, from the canvas's bottom-right.
+    static constexpr int kToolOffsetX = 200;
+    static constexpr int kToolOffsetY = 60;
+
+    // The view-sized picture of the effect view (background, shadow, border,
+    // cut-out, overlays). The default shows the cut-out over the checker.
+    using ViewComposer = std::function<QImage(CanvasDocument&)>;
+    // The picture of the cut-out page's source view once the cut-out is in:
+    // viewSource with the tint overlay and the brush disc (the default).
+    // cursor is the mouse in client pixels while it is over the canvas. A
+    // null picture shows viewSource as it is.
+    using SourceOverlay = std::function<QImage(CanvasDocument&, std::optional<PointI> cursor)>;
+    // Asked before the strokes are reset; true goes ahead.
+    using ResetConfirmation = std::function<bool()>;
+
+    explicit CDrawPanel(QWidget* parent = nullptr);
+    ~CDrawPanel() override;
+
+    CanvasDocument& Document() { return doc_; }
+    const CanvasDocument& Document() const { return doc_; }
+
+    // The photo: false when the path is empty, names no file or cannot be
+    // decoded (the canvas is then empty). Shows the canvas, waits for the
+    // cut-out with the loading animation.
+    bool LoadSource(const QString& path, float scale = 0.0f, bool clearHistory = true);
+    // The cut-out: switches to the effect view; false when it cannot be
+    // taken in (the canvas keeps waiting).
+    bool LoadResult(const QString& path);
+    void ClearDocument();
+
+    void SetMode(EditMode mode);
+    void SetShowResult(bool show);
+    // The tool window is shown only in the cut-out page.
+    void ShowToolWindow(bool show);
+    // The main window enables the brush when the cut-out page is selected.
+    void SetBrushEnabled(bool enabled);
+    // The hand tool (Space held, or optMover checked): the brush is off
+    // while it is on.
+    void SetPanMode(bool on);
+
+    // Zoom steps and fit of the cut-out page; refused (false) elsewhere.
+    bool ZoomIn();
+    bool ZoomOut();
+    bool ZoomToFit();
+
+    // Undo, redo and reset of the strokes (reset asks first).
+    void StepHistory(HistoryStep step);
+
+    void SetViewComposer(ViewComposer composer);
+    void SetSourceOverlay(SourceOverlay overlay);
+    void SetResetConfirmation(ResetConfirmation confirm);
+    // Mouse handling of the change-background and change-size pages; null
+    // removes it. Not owned.
+    void SetPageInputHandler(EditMode mode, PageInputHandler* handler);
+
+    // Clears the back buffer to white and repaints with erase (after a page
+    // or view switch, and after a crop is applied).
+    void ClearAndRepaint();
+
+    // The tool window, created on first need.
+    CDrawPanelTool* ToolWindow();
+    const QImage& BackBuffer() const { return backBuffer_; }
+    const LoadingAnimation& Loading() const { return loading_; }
+
+signals:
+    // The hand tool was switched on or off (Space or the tool window).
+    void panModeChanged(bool on);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void RebuildBackBuffer();
+    void PlaceToolWindow();
+    void AfterZoom(bool zoomed);
+    void ApplyCursor(CanvasCursor cursor);
+    CanvasCursor IdleCursor() const;
+
+    // Painting (CDrawPanelPaint.cpp).
+    void PaintSourceView(imaging::Surface& window);
+    void PaintEffectView(imaging::Surface& window);
+    // The union of previousRect (when set) and viewRect grown by the erase
+    // margin, inside the back buffer.
+    QRect EraseArea() const;
+
+    // Mouse handling of the cut-out page (CDrawPanelInput.cpp).
+    void CutOutPress(PointI cursor);
+    void CutOutMove(PointI cursor);
+    void CutOutRelease(PointI cursor);
+    PageInputHandler* CurrentPageHandler() const;
+    void Apply(const PageInputResult& result);
+
+    CanvasDocument doc_;
+    LoadingAnimation loading_;
+    int loadingTimer_ = 0;
+    QImage backBuffer_;
+    QPointer<CDrawPanelTool> tool_;
+    BrushInput brushInput_;
+    TintOverlay tintOverlay_;
+    std::optional<PointI> cursor_;
+    ViewComposer composer_;
+    SourceOverlay sourceOverlay_;
+    ResetConfirmation confirmReset_;
+    std::array<PageInputHandler*, kEditModeCount> pageHandlers_{};
+};
+
+}  // namespace quillora::canvas
