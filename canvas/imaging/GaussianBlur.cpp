@@ -1,0 +1,203 @@
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "canvas/imaging/BlurPipeline.h"
+#include "canvas/imaging/Effects.h"
+#include "canvas/imaging/Parallel.h"
+#include "canvas/imaging/RowBands.h"
+#include "canvas/imaging/ScratchBuffer.h"
+
+// The blur's standard deviation is half its radius. Below kFirSigma the
+// exact Gaussian weights are used (a box approximation of a narrow Gaussian
+// is coarse); above it three successive box filters, whose widths are
+// chosen so their combined variance matches the Gaussian's, give a close
+// approximation at a cost that does not grow with the radius.
+namespace quillora::imaging {
+
+namespace {
+
+using blur::BandJob;
+using blur::Pass;
+
+constexpr float kFirSigma = 4.0f;
+constexpr int kBoxPasses = 3;
+// A centre weight this close to 1 moves no pixel by a visible amount.
+constexpr double kNegligibleSpread = 1e-5;
+constexpr int kMinBandRows = 64;
+
+size_t alignUp(size_t value) {
+    return (value + 63) / 64 * 64;
+}
+
+std::vector<Pass> gaussianPasses(double sigma) {
+    if (sigma <= 0.0) {
+        return {};
+    }
+    const int radius = std::min(blur::kMaxFirRadius, std::max(1, int(std::ceil(4.0 * sigma))));
+    std::vector<float> weights(size_t(2 * radius + 1));
+    double total = 0.0;
+    for (int k = -radius; k <= radius; ++k) {
+        const double w = std::exp(-double(k) * k / (2.0 * sigma * sigma));
+        weights[size_t(k + radius)] = float(w);
+        total += w;
+    }
+    if (weights[size_t(radius)] / total > 1.0 - kNegligibleSpread) {
+        return {};
+    }
+    for (float& w : weights) {
+        w = float(w / total);
+    }
+    return {Pass{radius, std::move(weights)}};
+}
+
+// Box widths for n passes approximating a Gaussian of sigma: m boxes of the
+// odd width just below the ideal one, the rest two wider.
+std::vector<Pass> boxPasses(double sigma) {
+    const double n = kBoxPasses;
+    const double ideal = std::sqrt(12.0 * sigma * sigma / n + 1.0);
+    int lower = int(std::floor(ideal));
+    if (lower % 2 == 0) {
+        --lower;
+    }
+    const double narrowCount =
+        (12.0 * sigma * sigma - n * lower * lower - 4.0 * n * lower - 3.0 * n) /
+        (-4.0 * lower - 4.0);
+    const int narrow = std::clamp(int(std::lround(narrowCount)), 0, kBoxPasses);
+    std::vector<Pass> passes;
+    for (int i = 0; i < kBoxPasses; ++i) {
+        const int width = i < narrow ? lower : lower + 2;
+        if (width > 1) {
+            passes.push_back(Pass{(width - 1) / 2, {}});
+        }
+    }
+    return passes;
+}
+
+struct Side {
+    int first = 0;
+    int end = 0;
+    size_t offset = 0;
+};
+
+}  // namespace
+
+namespace blur {
+
+ScratchLayout scratchLayout(const BandJob& job) {
+    ScratchLayout layout;
+    layout.rowLanes = (job.width * 4 + 15) / 16 * 16;
+    layout.lineLength = job.width + 2 * job.margin;
+    size_t at = 0;
+    const auto take = [&](size_t bytes) {
+        const size_t offset = at;
+        at += alignUp(bytes);
+        return offset;
+    };
+    const size_t lineBytes = size_t(layout.lineLength) * kGroupLanes * 2;
+    layout.lineA = take(lineBytes);
+    layout.lineB = take(lineBytes);
+    layout.zeroRow = take(size_t(job.width) * 4);
+    layout.finalRow = take(size_t(layout.rowLanes) * 2);
+    for (int k = 0; k < job.passCount; ++k) {
+        layout.ringRows[k] = 2 * job.passes[k].radius + 1 + kGroupRows;
+        layout.ring[k] = take(size_t(layout.ringRows[k]) * layout.rowLanes * 2);
+        layout.sum[k] = take(size_t(layout.rowLanes) * 4);
+    }
+    layout.total = at;
+    return layout;
+}
+
+}  // namespace blur
+
+bool gaussianBlur(QImage& image, float radius, bool expandEdge) {
+    if (image.isNull() || image.format() != QImage::Format_ARGB32 || !std::isfinite(radius) ||
+        radius < 0.0f) {
+        return false;
+    }
+    radius = std::min(radius, kMaxBlurRadius);
+    const double sigma = radius / 2.0;
+    const std::vector<Pass> passes = sigma < kFirSigma ? gaussianPasses(sigma) : boxPasses(sigma);
+    if (passes.empty()) {
+        return true;
+    }
+    int margin = 0;
+    for (const Pass& pass : passes) {
+        margin += pass.radius;
+    }
+
+    const int width = image.width();
+    const int height = image.height();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
+
+    const qint64 pixels = qint64{width} * height;
+    int bandCount = 1;
+    if (pixels >= kParallelPixels) {
+        bandCount = std::clamp(height / std::max(kMinBandRows, margin), 1, parallelThreadCount());
+    }
+    std::vector<BandJob> jobs(static_cast<size_t>(bandCount));
+    std::vector<Side> sides(static_cast<size_t>(bandCount));
+    size_t sideBytes = 0;
+    for (int b = 0; b < bandCount; ++b) {
+        BandJob& job = jobs[size_t(b)];
+        job.passes = passes.data();
+        job.passCount = int(passes.size());
+        job.margin = margin;
+        job.expandEdge = expandEdge;
+        job.width = width;
+        job.height = height;
+        job.bits = bits;
+        job.stride = stride;
+        job.first = int(qint64{height} * b / bandCount);
+        job.end = int(qint64{height} * (b + 1) / bandCount);
+        job.sideStride = stride;
+        if (b > 0) {
+            // Rows around the boundary with the band above, as they are
+            // before either band writes.
+            Side& side = sides[size_t(b)];
+            side.first = std::max(0, job.first - margin);
+            side.end = std::min(height, job.first + margin);
+            side.offset = sideBytes;
+            sideBytes += alignUp(size_t(side.end - side.first) * size_t(stride));
+        }
+    }
+    const size_t bandBytes = alignUp(blur::scratchLayout(jobs[0]).total);
+
+    thread_local ScratchBuffer scratch;
+    auto* block = static_cast<uint8_t*>(scratch.reserve(sideBytes + bandBytes * size_t(bandCount)));
+    if (block == nullptr) {
+        return false;
+    }
+    for (int b = 1; b < bandCount; ++b) {
+        const Side& side = sides[size_t(b)];
+        uint8_t* copy = block + side.offset;
+        std::memcpy(copy, bits + side.first * stride,
+                    size_t(side.end - side.first) * size_t(stride));
+        jobs[size_t(b)].sideAbove = copy;
+        jobs[size_t(b)].sideAboveFirst = side.first;
+        jobs[size_t(b - 1)].sideBelow = copy;
+        jobs[size_t(b - 1)].sideBelowFirst = side.first;
+    }
+
+    static const bool useAvx2 = __builtin_cpu_supports("avx2");
+    const auto runBand = [&](int b) {
+        void* bandScratch = block + sideBytes + bandBytes * size_t(b);
+        if (useAvx2) {
+            blur::runBandAvx2(jobs[size_t(b)], bandScratch);
+        } else {
+            blur::runBandGeneric(jobs[size_t(b)], bandScratch);
+        }
+    };
+    bool done = true;
+    if (bandCount == 1) {
+        runBand(0);
+    } else {
+        done = parallelFor(bandCount, runBand);
+    }
+    scratch.trim();
+    return done;
+}
+
+}  // namespace quillora::imaging
