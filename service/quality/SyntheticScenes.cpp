@@ -1,0 +1,123 @@
+#include "service/quality/SyntheticScenes.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/objdetect.hpp>
+
+#include "service/quality/SceneParts.h"
+#include "service/segment/FaceFinder.h"
+
+namespace quillora::service {
+namespace {
+
+const char* const kPhotoFolder = "/usr/lib/python3/dist-packages/skimage/data";
+// Colour photographs among the package's samples; the portrait has the face.
+const char* const kScenePhotoNames[] = {
+    "chelsea.png", "coffee.png", "motorcycle_left.png",   "rocket.jpg", "brick.png", "grass.png",
+    "gravel.png",  "ihc.png",    "hubble_deep_field.jpg", "retina.jpg"};
+const char* const kPortraitName = "astronaut.png";
+
+// Large scenes are drawn at twice their size only, to keep memory in bounds.
+int SupersampleFor(cv::Size size) {
+    return size.area() > 4'000'000 ? 2 : 4;
+}
+
+// Light falling off behind the subject, as under a studio lamp.
+void CastShadow(cv::RNG& rng, cv::Mat& backdrop, const cv::Mat& alpha) {
+    const int m = std::min(alpha.cols, alpha.rows);
+    const cv::Mat shift = (cv::Mat_<double>(2, 3) << 1, 0, m * scene::Uniform(rng, -0.03, 0.03), 0,
+                           1, m * scene::Uniform(rng, 0.01, 0.04));
+    cv::Mat shadow;
+    cv::warpAffine(alpha, shadow, shift, alpha.size());
+    cv::GaussianBlur(shadow, shadow, cv::Size(), m * 0.02);
+    cv::Mat factor;
+    shadow.convertTo(factor, CV_32F, -scene::Uniform(rng, 0.1, 0.25) / 255.0, 1.0);
+    cv::Mat channels[3];
+    cv::split(backdrop, channels);
+    for (cv::Mat& channel : channels) {
+        channel.convertTo(channel, CV_32F);
+        channel = channel.mul(factor);
+        channel.convertTo(channel, CV_8U);
+    }
+    cv::merge(channels, 3, backdrop);
+}
+
+cv::Mat Composite(const scene::Foreground& fg, const cv::Mat& background, cv::RNG& rng) {
+    cv::Mat a;
+    fg.alpha.convertTo(a, CV_32F, 1.0 / 255);
+    cv::Mat a3;
+    cv::merge(std::vector<cv::Mat>{a, a, a}, a3);
+    cv::Mat f;
+    cv::Mat b;
+    fg.colour.convertTo(f, CV_32FC3);
+    background.convertTo(b, CV_32FC3);
+    cv::Mat mixed = f.mul(a3) + b.mul(cv::Scalar::all(1.0) - a3);
+    cv::Mat noise(mixed.size(), CV_32FC3);
+    rng.fill(noise, cv::RNG::NORMAL, 0, 1.5);
+    mixed += noise;
+    cv::Mat photo;
+    mixed.convertTo(photo, CV_8UC3);
+    return photo;
+}
+
+}  // namespace
+
+std::string_view SceneKindName(SceneKind kind) {
+    switch (kind) {
+        case SceneKind::ObjectPlain:
+            return "object, plain backdrop";
+        case SceneKind::ObjectCluttered:
+            return "object, photographic background";
+        case SceneKind::PersonPlain:
+            return "person, plain backdrop";
+        case SceneKind::PersonCluttered:
+            return "person, photographic background";
+    }
+    return "";
+}
+
+Subject SceneSubject(SceneKind kind) {
+    return kind == SceneKind::PersonPlain || kind == SceneKind::PersonCluttered ? Subject::Person
+                                                                                : Subject::Object;
+}
+
+ScenePhotos ScenePhotos::LoadInstalled() {
+    ScenePhotos photos;
+    const std::filesystem::path folder(kPhotoFolder);
+    for (const char* name : kScenePhotoNames) {
+        cv::Mat photo = cv::imread((folder / name).string(), cv::IMREAD_COLOR);
+        if (!photo.empty()) {
+            photos.scenes.push_back(photo);
+        }
+    }
+    cv::Mat portrait = cv::imread((folder / kPortraitName).string(), cv::IMREAD_COLOR);
+    if (!portrait.empty()) {
+        const auto face = FaceFinder::Shared().LargestFace(portrait);
+        if (face) {
+            photos.portrait = portrait;
+            photos.portraitFace = *face;
+        }
+    }
+    return photos;
+}
+
+Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const ScenePhotos& photos) {
+    // The scene's random state follows from its kind and number alone.
+    cv::RNG rng(0x9E3779B97F4A7C15ULL ^ (index * 4 + static_cast<std::uint64_t>(kind) + 1));
+    const int supersample = SupersampleFor(size);
+    const bool person = SceneSubject(kind) == Subject::Person;
+    const scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, photos)
+                                        : scene::MakeObject(rng, size, supersample, photos);
+    cv::Mat background;
+    if (kind == SceneKind::ObjectPlain || kind == SceneKind::PersonPlain) {
+        background = scene::PlainBackdrop(rng, size, scene::MeanForegroundColour(fg));
+        if (!person && rng.uniform(0, 2) == 0) {
+            CastShadow(rng, background, fg.alpha);
+        }
+    } else {
+        background = scene::ClutteredBackground(rng, size, photos);
+    }
+    return {Composite(fg, background, rng), fg.alpha};
+}
+
+}  // namespace quillora::service

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <opencv2/core/mat.hpp>
+
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+#include "service/segment/Segmenter.h"
+
+namespace quillora::service {
+
+// Kinds of generated test photo: a product-like object or a head-and-
+// shoulders person, over a plain studio backdrop or a photographic scene.
+enum class SceneKind { ObjectPlain, ObjectCluttered, PersonPlain, PersonCluttered };
+
+inline constexpr SceneKind kAllSceneKinds[] = {SceneKind::ObjectPlain, SceneKind::ObjectCluttered,
+                                               SceneKind::PersonPlain, SceneKind::PersonCluttered};
+
+std::string_view SceneKindName(SceneKind kind);
+Subject SceneSubject(SceneKind kind);
+
+// A composed photo with the alpha it was composed with.
+struct Scene {
+    cv::Mat photo;  // 8-bit BGR
+    cv::Mat alpha;  // 8-bit, the exact coverage of the foreground
+};
+
+// Photographs used as backgrounds and textures. Debian's python3-skimage
+// ships a handful of sample photos; without them the scenes use drawn clutter
+// and drawn textures instead.
+struct ScenePhotos {
+    std::vector<cv::Mat> scenes;  // colour photographs for backgrounds and textures
+    cv::Mat portrait;             // a photo with a frontal face, for person scenes
+    cv::Rect portraitFace;        // the face inside it
+
+    static ScenePhotos LoadInstalled();
+    bool HasPhotos() const { return !scenes.empty(); }
+};
+
+// Composes scene number `index` of a kind at a size. The same arguments give
+// the same scene every time.
+Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const ScenePhotos& photos);
+
+}  // namespace quillora::service

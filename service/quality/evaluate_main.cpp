@@ -1,0 +1,148 @@
+// quillora-matting-eval: measures the cut-out against generated scenes whose
+// alpha is known, and times whole answers for 12-megapixel photos.
+//
+//   quillora-matting-eval [--count N] [--timing N] [--dump DIR]
+
+#include <opencv2/core.hpp>
+#include <opencv2/imgcodecs.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "service/quality/MatteScore.h"
+#include "service/quality/SyntheticScenes.h"
+#include "service/segment/ClassicalSegmenter.h"
+#include "service/segment/CutOut.h"
+#include "service/server/MattingAnswer.h"
+
+namespace {
+
+using namespace quillora::service;
+using Clock = std::chrono::steady_clock;
+
+const cv::Size kSizes[] = {{480, 360}, {1024, 768}, {1600, 1200}};
+const cv::Size kTimingSize(4000, 3000);
+
+struct Options {
+    int count = 8;
+    int timing = 3;
+    std::filesystem::path dump;
+    bool verbose = false;
+    int kind = -1;  // all
+    int size = -1;  // all
+};
+
+Options ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        if (name == "--count") {
+            options.count = std::atoi(argv[i + 1]);
+        } else if (name == "--timing") {
+            options.timing = std::atoi(argv[i + 1]);
+        } else if (name == "--dump") {
+            options.dump = argv[i + 1];
+        } else if (name == "--kind") {
+            options.kind = std::atoi(argv[i + 1]);
+        } else if (name == "--size") {
+            options.size = std::atoi(argv[i + 1]);
+        } else if (name == "--verbose") {
+            options.verbose = std::atoi(argv[i + 1]) != 0;
+        }
+    }
+    return options;
+}
+
+double Seconds(Clock::time_point since) {
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const Options options = ParseOptions(argc, argv);
+    const ScenePhotos photos = ScenePhotos::LoadInstalled();
+    std::printf("photographs: %s; portrait with a face: %s; threads: %d\n\n",
+                photos.HasPhotos() ? "installed samples" : "none (drawn clutter)",
+                photos.portrait.empty() ? "no" : "yes", cv::getNumThreads());
+    if (!options.dump.empty()) {
+        std::filesystem::create_directories(options.dump);
+    }
+    const ClassicalSegmenter segmenter;
+    std::printf(
+        "| scenes | count | mean IoU | lowest IoU | mean abs. alpha error | hard-edge IoU |\n");
+    std::printf("|---|---|---|---|---|---|\n");
+    for (const SceneKind kind : kAllSceneKinds) {
+        if (options.kind >= 0 && options.kind != static_cast<int>(kind)) {
+            continue;
+        }
+        double iou = 0;
+        double lowest = 1;
+        double error = 0;
+        double hardIou = 0;
+        int n = 0;
+        for (int s = 0; s < static_cast<int>(std::size(kSizes)); ++s) {
+            if (options.size >= 0 && options.size != s) {
+                continue;
+            }
+            const cv::Size size = kSizes[s];
+            for (int i = 0; i < options.count; ++i) {
+                const Scene scene = MakeScene(kind, size, static_cast<std::uint64_t>(i), photos);
+                const cv::Mat soft = MakeCutOut(scene.photo, segmenter, SceneSubject(kind), true);
+                const cv::Mat hard = MakeCutOut(scene.photo, segmenter, SceneSubject(kind), false);
+                cv::Mat alpha;
+                cv::Mat hardAlpha;
+                cv::extractChannel(soft, alpha, 3);
+                cv::extractChannel(hard, hardAlpha, 3);
+                const MatteScore score = ScoreMatte(alpha, scene.alpha);
+                iou += score.iou;
+                lowest = std::min(lowest, score.iou);
+                error += score.meanError;
+                hardIou += ScoreMatte(hardAlpha, scene.alpha).iou;
+                ++n;
+                if (options.verbose) {
+                    std::fprintf(stderr, "%d %dx%d #%d: IoU %.3f error %.4f\n",
+                                 static_cast<int>(kind), size.width, size.height, i, score.iou,
+                                 score.meanError);
+                }
+                if (!options.dump.empty()) {
+                    const std::string stem =
+                        (options.dump / (std::to_string(static_cast<int>(kind)) + "-" +
+                                         std::to_string(size.width) + "-" + std::to_string(i)))
+                            .string();
+                    cv::imwrite(stem + "-photo.jpg", scene.photo);
+                    cv::imwrite(stem + "-truth.png", scene.alpha);
+                    cv::imwrite(stem + "-alpha.png", alpha);
+                }
+            }
+        }
+        std::printf("| %s | %d | %.3f | %.3f | %.4f | %.3f |\n",
+                    std::string(SceneKindName(kind)).c_str(), n, iou / n, lowest, error / n,
+                    hardIou / n);
+        std::fflush(stdout);
+    }
+
+    if (options.timing > 0) {
+        std::printf("\n12-megapixel answers (%dx%d JPEG in, Base64 PNG out):\n", kTimingSize.width,
+                    kTimingSize.height);
+        for (int i = 0; i < options.timing; ++i) {
+            const SceneKind kind = kAllSceneKinds[i % 4];
+            const Scene scene =
+                MakeScene(kind, kTimingSize, static_cast<std::uint64_t>(100 + i), photos);
+            std::vector<uchar> jpeg;
+            cv::imencode(".jpg", scene.photo, jpeg, {cv::IMWRITE_JPEG_QUALITY, 92});
+            const std::string bytes(jpeg.begin(), jpeg.end());
+            const auto start = Clock::now();
+            const MattingResult result =
+                ComputeCutOut(bytes, SceneSubject(kind), true, 100'000'000, segmenter);
+            std::printf("  %s: %.2f s (%s, %zu bytes of PNG)\n",
+                        std::string(SceneKindName(kind)).c_str(), Seconds(start),
+                        result.png.empty() ? result.error.c_str() : "ok", result.png.size());
+        }
+    }
+    return 0;
+}
