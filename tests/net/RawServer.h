@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cctype>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -16,7 +17,8 @@ namespace quillora::test {
 // A TCP server on 127.0.0.1 (free port) that answers every connection with
 // fixed bytes, written without any HTTP library, for answers no well-behaved
 // server sends: no headers, no body, a connection closed at once. It reads
-// the request up to its blank line, records it, writes the answer and closes.
+// the request (its body too, by Content-Length), records it, writes the
+// answer and closes.
 class RawServer {
 public:
     explicit RawServer(std::string answer) : answer_(std::move(answer)) {
@@ -55,6 +57,23 @@ public:
     }
 
 private:
+    static bool RequestComplete(const std::string& request) {
+        const std::size_t blank = request.find("\r\n\r\n");
+        if (blank == std::string::npos) {
+            return false;
+        }
+        std::string head = request.substr(0, blank);
+        for (auto& c : head) {
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        }
+        const std::size_t field = head.find("content-length:");
+        if (field == std::string::npos) {
+            return true;
+        }
+        const std::size_t length = std::stoul(head.substr(field + 15));
+        return request.size() >= blank + 4 + length;
+    }
+
     void Serve() {
         while (!stop_) {
             pollfd p{fd_, POLLIN, 0};
@@ -67,7 +86,7 @@ private:
             }
             std::string request;
             char buffer[1024];
-            while (request.find("\r\n\r\n") == std::string::npos) {
+            while (!RequestComplete(request)) {
                 pollfd c{client, POLLIN, 0};
                 if (::poll(&c, 1, 2000) <= 0) {
                     break;
