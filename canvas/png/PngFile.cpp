@@ -1,0 +1,128 @@
+#include "canvas/png/PngFile.h"
+
+#include <QBuffer>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "canvas/imaging/Imaging.h"
+#include "canvas/imaging/Parallel.h"
+#include "canvas/imaging/ScratchBuffer.h"
+#include "canvas/png/PngChunks.h"
+#include "canvas/png/PngDeflate.h"
+#include "canvas/png/PngRows.h"
+
+namespace quillora::png {
+
+namespace {
+
+// Rows per band of the parallel filtering: large enough to amortise the
+// hand-over, small enough that a thread slowed by other work is helped.
+constexpr int kRowsPerBand = 64;
+
+struct Encoded {
+    imaging::ScratchBuffer buffer;
+    const std::uint8_t* stream = nullptr;
+    std::size_t size = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+};
+
+QImage AsArgb32(const QImage& image) {
+    return image.format() == QImage::Format_ARGB32 ? image
+                                                   : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+PngStatus Encode(const QImage& input, Encoded& encoded) {
+    if (input.isNull()) {
+        return PngStatus::NullImage;
+    }
+    if (qint64{input.width()} * input.height() > imaging::kMaxPixels) {
+        return PngStatus::TooLarge;
+    }
+    const QImage image = AsArgb32(input);
+    if (image.isNull()) {
+        return PngStatus::OutOfMemory;
+    }
+    const int height = image.height();
+    const std::size_t rowBytes = FilteredRowBytes(image.width());
+    imaging::ScratchBuffer scanlines;
+    auto* filtered = static_cast<std::uint8_t*>(scanlines.reserve(rowBytes * height));
+    if (filtered == nullptr) {
+        return PngStatus::OutOfMemory;
+    }
+    const int bands = (height + kRowsPerBand - 1) / kRowsPerBand;
+    const bool filteredAll = imaging::parallelFor(bands, [&](int band) {
+        const int first = band * kRowsPerBand;
+        const int end = std::min(height, first + kRowsPerBand);
+        FilterRows(image, first, end, filtered + rowBytes * first);
+    });
+    if (!filteredAll) {
+        return PngStatus::OutOfMemory;
+    }
+    encoded.size = CompressScanlines(filtered, rowBytes * height, rowBytes, encoded.buffer);
+    if (encoded.size == 0) {
+        return PngStatus::EncodeFailed;
+    }
+    encoded.stream = static_cast<const std::uint8_t*>(encoded.buffer.reserve(encoded.size));
+    encoded.width = static_cast<std::uint32_t>(image.width());
+    encoded.height = static_cast<std::uint32_t>(height);
+    return PngStatus::Ok;
+}
+
+bool WriteFile(QIODevice& device, const Encoded& encoded) {
+    return WriteSignature(device) && WriteHeader(device, encoded.width, encoded.height) &&
+           WriteImageData(device, encoded.stream, encoded.size) && WriteEnd(device);
+}
+
+}  // namespace
+
+QByteArray EncodePng(const QImage& image, PngStatus* status) {
+    Encoded encoded;
+    PngStatus result = Encode(image, encoded);
+    QByteArray bytes;
+    if (result == PngStatus::Ok) {
+        const std::size_t total = PngFileSize(encoded.size);
+        if (total > static_cast<std::size_t>(std::numeric_limits<qsizetype>::max())) {
+            result = PngStatus::TooLarge;
+        } else {
+            bytes.reserve(static_cast<qsizetype>(total));
+            QBuffer buffer(&bytes);
+            if (!buffer.open(QIODevice::WriteOnly) || !WriteFile(buffer, encoded)) {
+                bytes.clear();
+                result = PngStatus::OutOfMemory;
+            }
+        }
+    }
+    if (status != nullptr) {
+        *status = result;
+    }
+    return bytes;
+}
+
+PngStatus WritePngFile(const QImage& image, const QString& path) {
+    if (path.isEmpty()) {
+        return PngStatus::NullImage;
+    }
+    Encoded encoded;
+    const PngStatus status = Encode(image, encoded);
+    if (status != PngStatus::Ok) {
+        return status;
+    }
+    QSaveFile file(path);
+    // Writing straight into the destination would leave half a file behind
+    // a failure.
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return PngStatus::WriteFailed;
+    }
+    if (!WriteFile(file, encoded)) {
+        file.cancelWriting();
+        return PngStatus::WriteFailed;
+    }
+    return file.commit() ? PngStatus::Ok : PngStatus::WriteFailed;
+}
+
+}  // namespace quillora::png

@@ -1,0 +1,195 @@
+#include "canvas/png/PngRows.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace quillora::png {
+
+namespace {
+
+constexpr int kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4;
+
+// Bytes B, G, R, A in memory become R, G, B, A.
+void ToRgba(const QImage& image, int y, std::uint8_t* rgba) {
+    const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+    const int width = image.width();
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t p = src[x];
+        const std::uint32_t swapped = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
+        std::memcpy(rgba + std::size_t(x) * kBytesPerPixel, &swapped, sizeof swapped);
+    }
+}
+
+inline int PaethPredictor(int a, int b, int c) {
+    const int p = a + b - c;
+    const int pa = std::abs(p - a);
+    const int pb = std::abs(p - b);
+    const int pc = std::abs(p - c);
+    if (pa <= pb && pa <= pc) {
+        return a;
+    }
+    return pb <= pc ? b : c;
+}
+
+// Magnitude of a filtered byte read as signed: 0..128.
+inline std::uint32_t Magnitude(std::uint8_t v) {
+    return v < 128 ? v : 256u - v;
+}
+
+void PrepareCandidates(std::size_t rowBytes, RowCandidates& out) {
+    for (auto& residual : out.residuals) {
+        residual.resize(rowBytes);
+    }
+    out.costs.fill(0);
+}
+
+// Candidates for bytes [from, to) with the plain formulas; a byte's left
+// neighbours (a, c) are 0 in the first pixel.
+void PlainRange(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t from, std::size_t to,
+                RowCandidates& out) {
+    for (std::size_t i = from; i < to; ++i) {
+        const int x = cur[i];
+        const int b = prev[i];
+        const int a = i >= kBytesPerPixel ? cur[i - kBytesPerPixel] : 0;
+        const int c = i >= kBytesPerPixel ? prev[i - kBytesPerPixel] : 0;
+        const std::uint8_t values[kFilterCount] = {
+            static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x - a),
+            static_cast<std::uint8_t>(x - b), static_cast<std::uint8_t>(x - ((a + b) >> 1)),
+            static_cast<std::uint8_t>(x - PaethPredictor(a, b, c))};
+        for (int f = 0; f < kFilterCount; ++f) {
+            out.residuals[f][i] = values[f];
+            out.costs[f] += Magnitude(values[f]);
+        }
+    }
+}
+
+#if defined(__SSE2__)
+
+inline __m128i Abs16(__m128i v) {
+    return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v));
+}
+
+inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+// The Paeth predictor of eight bytes widened to 16-bit lanes: with
+// p = a + b - c, |p - a| = |b - c|, |p - b| = |a - c|, |p - c| = |a + b - 2c|.
+inline __m128i Paeth16(__m128i a, __m128i b, __m128i c) {
+    const __m128i bc = _mm_sub_epi16(b, c);
+    const __m128i ac = _mm_sub_epi16(a, c);
+    const __m128i pa = Abs16(bc);
+    const __m128i pb = Abs16(ac);
+    const __m128i pc = Abs16(_mm_add_epi16(bc, ac));
+    const __m128i notA = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i bOrC = Select(_mm_cmpgt_epi16(pb, pc), c, b);
+    return Select(notA, bOrC, a);
+}
+
+inline __m128i PaethBytes(__m128i a, __m128i b, __m128i c) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i low =
+        Paeth16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero), _mm_unpacklo_epi8(c, zero));
+    const __m128i high =
+        Paeth16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero), _mm_unpackhi_epi8(c, zero));
+    return _mm_packus_epi16(low, high);
+}
+
+// Sum of the sixteen magnitudes, in the two 64-bit lanes.
+inline __m128i MagnitudeSums(__m128i v) {
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_sad_epu8(_mm_min_epu8(v, _mm_sub_epi8(zero, v)), zero);
+}
+
+inline std::uint64_t LaneTotal(__m128i sums) {
+    return static_cast<std::uint64_t>(_mm_cvtsi128_si64(sums)) +
+           static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
+}
+
+#endif
+
+}  // namespace
+
+void FilterCandidatesPlain(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
+                           RowCandidates& out) {
+    PrepareCandidates(rowBytes, out);
+    PlainRange(cur, prev, 0, rowBytes, out);
+}
+
+void FilterCandidates(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
+                      RowCandidates& out) {
+#if defined(__SSE2__)
+    PrepareCandidates(rowBytes, out);
+    const std::size_t lead = std::min<std::size_t>(kBytesPerPixel, rowBytes);
+    PlainRange(cur, prev, 0, lead, out);
+    constexpr std::size_t kStep = 16;
+    const __m128i one = _mm_set1_epi8(1);
+    __m128i sums[kFilterCount];
+    for (__m128i& s : sums) {
+        s = _mm_setzero_si128();
+    }
+    std::size_t i = lead;
+    for (; i + kStep <= rowBytes; i += kStep) {
+        const auto load = [](const std::uint8_t* p) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        };
+        const __m128i x = load(cur + i);
+        const __m128i a = load(cur + i - kBytesPerPixel);
+        const __m128i b = load(prev + i);
+        const __m128i c = load(prev + i - kBytesPerPixel);
+        // _mm_avg_epu8 rounds up; PNG's average rounds down.
+        const __m128i average =
+            _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
+        const __m128i values[kFilterCount] = {x, _mm_sub_epi8(x, a), _mm_sub_epi8(x, b),
+                                              _mm_sub_epi8(x, average),
+                                              _mm_sub_epi8(x, PaethBytes(a, b, c))};
+        for (int f = 0; f < kFilterCount; ++f) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out.residuals[f].data() + i), values[f]);
+            sums[f] = _mm_add_epi64(sums[f], MagnitudeSums(values[f]));
+        }
+    }
+    for (int f = 0; f < kFilterCount; ++f) {
+        out.costs[f] += LaneTotal(sums[f]);
+    }
+    PlainRange(cur, prev, i, rowBytes, out);
+#else
+    FilterCandidatesPlain(cur, prev, rowBytes, out);
+#endif
+}
+
+RowFilter CheapestFilter(const RowCandidates& candidates) {
+    int best = kNone;
+    for (int f = kSub; f <= kPaeth; ++f) {
+        if (candidates.costs[f] < candidates.costs[best]) {
+            best = f;
+        }
+    }
+    return static_cast<RowFilter>(best);
+}
+
+void FilterRows(const QImage& image, int first, int end, std::uint8_t* out) {
+    const std::size_t rowBytes = std::size_t(image.width()) * kBytesPerPixel;
+    // Two RGBA rows that swap roles as the band moves down.
+    std::vector<std::uint8_t> rows(rowBytes * 2, 0);
+    std::uint8_t* prev = rows.data();
+    std::uint8_t* cur = rows.data() + rowBytes;
+    if (first > 0) {
+        ToRgba(image, first - 1, prev);
+    }
+    RowCandidates candidates;
+    for (int y = first; y < end; ++y) {
+        ToRgba(image, y, cur);
+        FilterCandidates(cur, prev, rowBytes, candidates);
+        const RowFilter filter = CheapestFilter(candidates);
+        out[0] = static_cast<std::uint8_t>(filter);
+        std::memcpy(out + 1, candidates.residuals[static_cast<int>(filter)].data(), rowBytes);
+        out += rowBytes + 1;
+        std::swap(prev, cur);
+    }
+}
+
+}  // namespace quillora::png

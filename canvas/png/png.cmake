@@ -1,0 +1,3 @@
+# The PNG writer compresses with libdeflate and checks chunks with zlib's CRC-32.
+pkg_check_modules(LIBDEFLATE REQUIRED IMPORTED_TARGET libdeflate)
+target_link_libraries(quillora_canvas PUBLIC PkgConfig::LIBDEFLATE ZLIB::ZLIB)
