@@ -16,10 +16,13 @@ inline constexpr int kMaxFirRadius = 16;
 inline constexpr int kMaxPasses = 3;
 
 // One pass along an axis: a box of half-width radius (weights empty), or a
-// symmetric filter whose 2 * radius + 1 weights sum to 1.
+// symmetric filter of 2 * radius + 1 weights in 1/65536 units summing to
+// 65536. Each weighted tap is truncated; rounding adds back half a unit per
+// tap.
 struct Pass {
     int radius = 0;
-    std::vector<float> weights;
+    std::vector<uint16_t> weights;
+    uint16_t rounding = 0;
 };
 
 // Premultiplied 16-bit colour: each channel times alpha, and alpha times

@@ -1,12 +1,14 @@
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "canvas/imaging/BlurPipeline.h"
 
-// Everything defined below is compiled for AVX2; it runs only where the
+// Everything defined below is compiled for AVX2 and FMA; it runs only where the
 // processor has it (see gaussianBlur).
-#pragma GCC target("avx2")
+#pragma GCC target("avx2,fma")
 
 #define QUILLORA_BLUR_VECTOR_BYTES 32
 #define QUILLORA_BLUR_ENTRY runBandAvx2

@@ -1,3 +1,5 @@
+#include <immintrin.h>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "canvas/imaging/CpuFeatures.h"
 #include "canvas/imaging/Effects.h"
 #include "canvas/imaging/RowBands.h"
 
@@ -187,7 +188,7 @@ bool colourMatrix(QImage& image, const ColourMatrix& matrix) {
         });
     }
     const FixedMatrix fixed = toFixed(matrix);
-    static const bool useAvx2 = __builtin_cpu_supports("avx2");
+    const bool useAvx2 = avx2Enabled();
     return forEachRowBand(image, [&](int first, int end) {
         for (int y = first; y < end; ++y) {
             if (useAvx2) {

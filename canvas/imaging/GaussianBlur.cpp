@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "canvas/imaging/BlurPipeline.h"
+#include "canvas/imaging/CpuFeatures.h"
 #include "canvas/imaging/Effects.h"
 #include "canvas/imaging/Parallel.h"
 #include "canvas/imaging/RowBands.h"
@@ -26,6 +27,7 @@ constexpr int kBoxPasses = 3;
 // A centre weight this close to 1 moves no pixel by a visible amount.
 constexpr double kNegligibleSpread = 1e-5;
 constexpr int kMinBandRows = 64;
+constexpr int kFixedOne = 65536;
 
 size_t alignUp(size_t value) {
     return (value + 63) / 64 * 64;
@@ -36,20 +38,30 @@ std::vector<Pass> gaussianPasses(double sigma) {
         return {};
     }
     const int radius = std::min(blur::kMaxFirRadius, std::max(1, int(std::ceil(4.0 * sigma))));
-    std::vector<float> weights(size_t(2 * radius + 1));
+    std::vector<double> exact(size_t(2 * radius + 1));
     double total = 0.0;
     for (int k = -radius; k <= radius; ++k) {
-        const double w = std::exp(-double(k) * k / (2.0 * sigma * sigma));
-        weights[size_t(k + radius)] = float(w);
-        total += w;
+        exact[size_t(k + radius)] = std::exp(-double(k) * k / (2.0 * sigma * sigma));
+        total += exact[size_t(k + radius)];
     }
-    if (weights[size_t(radius)] / total > 1.0 - kNegligibleSpread) {
+    if (exact[size_t(radius)] / total > 1.0 - kNegligibleSpread) {
         return {};
     }
-    for (float& w : weights) {
-        w = float(w / total);
+    // Fixed-point weights; the centre takes what rounding the others left,
+    // so they sum to exactly one and flat areas stay flat.
+    Pass pass{radius, std::vector<uint16_t>(exact.size()), uint16_t(radius)};
+    int sum = 0;
+    for (size_t k = 0; k < exact.size(); ++k) {
+        if (int(k) != radius) {
+            pass.weights[k] = uint16_t(std::lround(exact[k] / total * kFixedOne));
+            sum += pass.weights[k];
+        }
     }
-    return {Pass{radius, std::move(weights)}};
+    if (sum == 0) {
+        return {};  // the neighbours' weights all round to nothing
+    }
+    pass.weights[size_t(radius)] = uint16_t(kFixedOne - sum);
+    return {pass};
 }
 
 // Box widths for n passes approximating a Gaussian of sigma: m boxes of the
@@ -87,7 +99,8 @@ namespace blur {
 
 ScratchLayout scratchLayout(const BandJob& job) {
     ScratchLayout layout;
-    layout.rowLanes = (job.width * 4 + 15) / 16 * 16;
+    // Whole blocks of four 256-bit vectors of 32-bit lanes.
+    layout.rowLanes = (job.width * 4 + 31) / 32 * 32;
     layout.lineLength = job.width + 2 * job.margin;
     size_t at = 0;
     const auto take = [&](size_t bytes) {
@@ -181,7 +194,7 @@ bool gaussianBlur(QImage& image, float radius, bool expandEdge) {
         jobs[size_t(b - 1)].sideBelowFirst = side.first;
     }
 
-    static const bool useAvx2 = __builtin_cpu_supports("avx2");
+    const bool useAvx2 = avx2Enabled();
     const auto runBand = [&](int b) {
         void* bandScratch = block + sideBytes + bandBytes * size_t(b);
         if (useAvx2) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas/imaging/CpuFeatures.h"
 #include "canvas/imaging/Imaging.h"
 
 namespace quillora::imaging {
@@ -125,12 +126,24 @@ QImage testPicture(int w, int h) {
     return image;
 }
 
+// Each case runs with the AVX2 kernels and with the baseline kernels.
+class ImagingBlur : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { setAvx2Allowed(GetParam()); }
+    void TearDown() override { setAvx2Allowed(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Kernels, ImagingBlur, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return info.param ? std::string("Avx2") : std::string("Baseline");
+                         });
+
 // Small radii use exact Gaussian weights; larger ones three box passes,
 // which stay within a few levels of the true Gaussian.
 constexpr int kExactTolerance = 1;
 constexpr int kBoxTolerance = 6;
 
-TEST(ImagingBlur, MatchesPlainGaussianOnMixedContent) {
+TEST_P(ImagingBlur, MatchesPlainGaussianOnMixedContent) {
     const QImage source = testPicture(61, 47);
     for (bool expand : {false, true}) {
         for (float radius : {1.0f, 2.5f, 6.0f, 7.9f, 8.0f, 13.0f, 20.0f, 41.0f}) {
@@ -143,7 +156,7 @@ TEST(ImagingBlur, MatchesPlainGaussianOnMixedContent) {
     }
 }
 
-TEST(ImagingBlur, LargePictureSplitOverThreadsMatchesTheReference) {
+TEST_P(ImagingBlur, LargePictureSplitOverThreadsMatchesTheReference) {
     // Tall enough to be cut into bands: a wrong seam between bands shows as
     // a row of large differences.
     const QImage source = testPicture(700, 900);
@@ -154,7 +167,7 @@ TEST(ImagingBlur, LargePictureSplitOverThreadsMatchesTheReference) {
     }
 }
 
-TEST(ImagingBlur, RadiusZeroLeavesEveryBitAlone) {
+TEST_P(ImagingBlur, RadiusZeroLeavesEveryBitAlone) {
     const QImage source = testPicture(23, 17);
     for (bool expand : {false, true}) {
         QImage blurred = source;
@@ -163,7 +176,7 @@ TEST(ImagingBlur, RadiusZeroLeavesEveryBitAlone) {
     }
 }
 
-TEST(ImagingBlur, UniformPictureKeepsItsColourEverywhere) {
+TEST_P(ImagingBlur, UniformPictureKeepsItsColourEverywhere) {
     QImage source(50, 40, QImage::Format_ARGB32);
     source.fill(0xFF3C80C8u);
     for (float radius : {3.0f, 10.0f, 30.0f}) {
@@ -193,7 +206,7 @@ TEST(ImagingBlur, UniformPictureKeepsItsColourEverywhere) {
     }
 }
 
-TEST(ImagingBlur, EdgeExpansionMakesTheBorderHalfTransparent) {
+TEST_P(ImagingBlur, EdgeExpansionMakesTheBorderHalfTransparent) {
     // Along a straight edge half the kernel lies outside, so the border
     // keeps a little over half its alpha and a corner a little over a
     // quarter: 255 * (1/2 + w0/2) and its square, w0 the centre weight.
@@ -208,7 +221,7 @@ TEST(ImagingBlur, EdgeExpansionMakesTheBorderHalfTransparent) {
     EXPECT_EQ(qAlpha(picture.pixel(60, 60)), 255);
 }
 
-TEST(ImagingBlur, TransparentSurroundingsNeverDarkenAnOpaqueShape) {
+TEST_P(ImagingBlur, TransparentSurroundingsNeverDarkenAnOpaqueShape) {
     // Transparent black around an opaque white square: every visible pixel
     // of the blurred square stays pure white.
     for (float radius : {2.0f, 9.0f, 24.0f}) {
@@ -236,7 +249,7 @@ TEST(ImagingBlur, TransparentSurroundingsNeverDarkenAnOpaqueShape) {
     }
 }
 
-TEST(ImagingBlur, DotSpreadsSymmetricallyAndKeepsItsMass) {
+TEST_P(ImagingBlur, DotSpreadsSymmetricallyAndKeepsItsMass) {
     for (float radius : {3.0f, 12.0f}) {
         QImage picture(61, 61, QImage::Format_ARGB32);
         picture.fill(0x00000000u);
@@ -265,7 +278,7 @@ TEST(ImagingBlur, DotSpreadsSymmetricallyAndKeepsItsMass) {
     }
 }
 
-TEST(ImagingBlur, BadInputFailsWithoutTouchingThePicture) {
+TEST_P(ImagingBlur, BadInputFailsWithoutTouchingThePicture) {
     QImage null;
     EXPECT_FALSE(gaussianBlur(null, 5.0f, true));
 
@@ -281,7 +294,7 @@ TEST(ImagingBlur, BadInputFailsWithoutTouchingThePicture) {
     EXPECT_EQ(picture, source);
 }
 
-TEST(ImagingBlur, HugeRadiusBlursAsTheLargestRadius) {
+TEST_P(ImagingBlur, HugeRadiusBlursAsTheLargestRadius) {
     const QImage source = testPicture(40, 30);
     QImage huge = source;
     QImage largest = source;
@@ -291,7 +304,7 @@ TEST(ImagingBlur, HugeRadiusBlursAsTheLargestRadius) {
     EXPECT_NE(huge, source);
 }
 
-TEST(ImagingBlur, TinyAndThinPicturesDoNotCrash) {
+TEST_P(ImagingBlur, TinyAndThinPicturesDoNotCrash) {
     for (QSize size : {QSize(1, 1), QSize(1, 37), QSize(37, 1), QSize(2, 3)}) {
         for (float radius : {1.0f, 20.0f, 255.0f}) {
             QImage clamped(size, QImage::Format_ARGB32);
