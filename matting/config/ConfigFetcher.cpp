@@ -34,8 +34,12 @@ bool ConfigFetcher::StartConfigFetch() {
         thread_.join();  // the previous fetch has ended
     }
     thread_ = std::thread([state = state_, fields = fields_, makeRequest = makeRequest_] {
-        if (fields && makeRequest) {
-            FetchServiceConfig(makeRequest(), *fields);
+        try {
+            if (fields && makeRequest) {
+                FetchServiceConfig(makeRequest(), *fields);
+            }
+        } catch (...) {
+            // A failed fetch leaves the defaults, as any other failure does.
         }
         const std::lock_guard lock(state->mutex);
         state->running = false;

@@ -20,7 +20,7 @@ namespace quillora::matting {
 // are safe to read meanwhile. The fetch thread keeps the fields alive through
 // its shared pointer: when the fetcher is destroyed while a fetch still waits
 // on the network, the thread is left to finish on its own instead of holding
-// up the program's exit.
+// up the program's exit; makeRequest must therefore own whatever it uses.
 class ConfigFetcher {
 public:
     explicit ConfigFetcher(std::shared_ptr<ServiceFields> fields,

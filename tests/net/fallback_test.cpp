@@ -134,7 +134,6 @@ TEST(SocketGet, ReadsAtMost4095Bytes) {
 TEST(SocketGet, UnusableUrlsGiveEmptyText) {
     EXPECT_EQ(SocketGet("", 1000), "");
     EXPECT_EQ(SocketGet("http://", 1000), "");
-    EXPECT_EQ(SocketGet("http://no-such-host.invalid/api", 1000), "");
     EXPECT_EQ(SocketGet("http://127.0.0.1:1/api", 1000), "");
 }
 
