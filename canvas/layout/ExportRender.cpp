@@ -1,0 +1,173 @@
+#include "canvas/layout/ExportRender.h"
+
+#include <cmath>
+
+#include "canvas/document/CanvasDocument.h"
+#include "canvas/effects/FilterChain.h"
+#include "canvas/effects/ShadowBorder.h"
+#include "canvas/imaging/Imaging.h"
+#include "canvas/layout/Composition.h"
+#include "canvas/layout/SizePresets.h"
+#include "canvas/png/PngFile.h"
+
+namespace quillora::canvas {
+
+namespace {
+
+// Dividing view pixels by a float scale leaves errors of a few parts in a
+// million; a value this close to a whole pixel is that pixel.
+constexpr double kSnapTolerance = 1e-3;
+
+float Snap(double value) {
+    const double whole = std::round(value);
+    return static_cast<float>(std::abs(value - whole) <= kSnapTolerance ? whole : value);
+}
+
+int RoundToPixel(double value) {
+    return static_cast<int>(std::lround(value));
+}
+
+bool WithinLimit(const QSize& size) {
+    return qint64{size.width()} * size.height() <= kMaxExportPixels;
+}
+
+float UsableScale(float scale) {
+    return scale > 0.0f ? scale : 1.0f;
+}
+
+// A layer that is shown must be in the saved picture: a layer that cannot be
+// made fails the save instead of quietly leaving it out.
+ExportStatus BuildLayers(const CanvasDocument& doc, LayerStack& stack) {
+    const DocumentBitmaps& b = doc.bitmaps;
+    if (AlphaOf(doc.shadow.colour) != 0 && !b.shadowImage.isNull()) {
+        stack.shadow = BuildExportShadow(b.resultImage, doc.shadow);
+        if (stack.shadow.isNull()) {
+            return ExportStatus::OutOfMemory;
+        }
+    }
+    if (AlphaOf(doc.border.colour) != 0 && !b.borderImage.isNull()) {
+        stack.border = BuildExportBorder(b.resultImage, doc.border);
+        if (stack.border.isNull()) {
+            return ExportStatus::OutOfMemory;
+        }
+    }
+    if (!b.filterImage.isNull() && !b.viewResult.isNull()) {
+        stack.cutOut =
+            doc.mode == EditMode::CutOut ? b.resultImage : FilteredCopy(b.resultImage, doc.filter);
+        if (stack.cutOut.isNull()) {
+            return ExportStatus::OutOfMemory;
+        }
+    }
+    return ExportStatus::Ok;
+}
+
+}  // namespace
+
+RectF ExportPlacement(const RectF& placement, float viewScale) {
+    const double s = UsableScale(viewScale);
+    return {Snap(placement.x / s), Snap(placement.y / s), Snap(placement.w / s),
+            Snap(placement.h / s)};
+}
+
+ExportCrop PlanExportCrop(const RectF& cropBox, float viewScale, int preset) {
+    const double s = UsableScale(viewScale);
+    const double x = cropBox.x / s;
+    const double y = cropBox.y / s;
+    const double w = cropBox.w / s;
+    const double h = cropBox.h / s;
+    ExportCrop crop;
+    if (IsValidSizePreset(preset) && kSizePresets[std::size_t(preset)].HasFixedOutput()) {
+        const SizePreset& p = kSizePresets[std::size_t(preset)];
+        const int left = RoundToPixel(x);
+        const int top = RoundToPixel(y);
+        crop.region = QRect(left, top, RoundToPixel(x + w) - left, RoundToPixel(y + h) - top);
+        crop.output = QSize(p.outputWidth, p.outputHeight);
+    } else {
+        crop.output = QSize(ViewPixels(static_cast<float>(w)), ViewPixels(static_cast<float>(h)));
+        crop.region = QRect(QPoint(RoundToPixel(x), RoundToPixel(y)), crop.output);
+    }
+    if (crop.region.isEmpty()) {
+        crop.output = QSize();
+    }
+    return crop;
+}
+
+ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
+    picture = QImage();
+    if (!doc.HasCutOut()) {
+        return ExportStatus::NoCutOut;
+    }
+    if (!doc.ApplyStrokes()) {
+        return ExportStatus::ReplayFailed;
+    }
+    const QImage& result = doc.bitmaps.resultImage;
+    if (!WithinLimit(result.size())) {
+        return ExportStatus::TooLarge;
+    }
+    const float scale = doc.view.PageScale(doc.mode);
+    const bool cropping = doc.mode == EditMode::ChangeSize && doc.background.cropApplied;
+    QRect area(QPoint(0, 0), result.size());
+    QSize output = result.size();
+    if (cropping) {
+        const ExportCrop crop =
+            PlanExportCrop(doc.background.cropRect, scale, doc.background.sizePreset);
+        if (crop.output.isEmpty()) {
+            return ExportStatus::EmptyCrop;
+        }
+        if (!WithinLimit(crop.output) || !WithinLimit(crop.region.size())) {
+            return ExportStatus::TooLarge;
+        }
+        area = crop.region;
+        output = crop.output;
+    }
+
+    LayerStack stack;
+    stack.page = doc.mode;
+    stack.forExport = true;
+    stack.size = result.size();
+    stack.scale = 1.0f;
+    stack.placement = ExportPlacement(doc.background.placementRect, scale);
+    stack.background = {doc.background.kind, doc.background.colour, doc.bitmaps.backgroundImage,
+                        QImage()};
+    stack.shadowParams = doc.shadow;
+    stack.borderParams = doc.border;
+    if (const ExportStatus built = BuildLayers(doc, stack); built != ExportStatus::Ok) {
+        return built;
+    }
+
+    QImage composed = imaging::newBitmap(area.width(), area.height());
+    if (composed.isNull() || !ComposeLayers(composed, area, stack)) {
+        return ExportStatus::OutOfMemory;
+    }
+    if (composed.size() != output) {
+        composed = imaging::scaledCopy(composed, output.width(), output.height());
+        if (composed.isNull()) {
+            return ExportStatus::OutOfMemory;
+        }
+    }
+    picture = std::move(composed);
+    return ExportStatus::Ok;
+}
+
+ExportStatus RenderOutput(CanvasDocument& doc, const QString& path) {
+    QImage picture;
+    const ExportStatus status = RenderExportPicture(doc, picture);
+    if (status != ExportStatus::Ok) {
+        return status;
+    }
+    switch (png::WritePngFile(picture, path)) {
+        case png::PngStatus::Ok:
+            return ExportStatus::Ok;
+        case png::PngStatus::TooLarge:
+            return ExportStatus::TooLarge;
+        case png::PngStatus::OutOfMemory:
+            return ExportStatus::OutOfMemory;
+        case png::PngStatus::NullImage:
+        case png::PngStatus::EncodeFailed:
+        case png::PngStatus::WriteFailed:
+            break;
+    }
+    return ExportStatus::WriteFailed;
+}
+
+}  // namespace quillora::canvas
