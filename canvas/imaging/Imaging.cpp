@@ -1,8 +1,12 @@
 #include "canvas/imaging/Imaging.h"
 
+#include <QFile>
 #include <QImageReader>
 
+#include <algorithm>
 #include <mutex>
+
+#include "canvas/imaging/FileIntegrity.h"
 
 namespace quillora::imaging {
 
@@ -46,10 +50,52 @@ QImage toArgb32(QImage image) {
     return image;
 }
 
-QImage readFirstFrame(QImageReader& reader) {
+// How many leading frames are whole (kUnchecked: the decoder decides); the
+// file is mapped rather than read where it can be.
+int wholeFramesOf(QFile& file, const QByteArray& format) {
+    if (format != "jpeg" && format != "jpg" && format != "bmp" && format != "dib" &&
+        format != "gif") {
+        return kUnchecked;
+    }
+    const qint64 size = file.size();
+    if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
+        const int frames = wholeFrames(format, mapped, size);
+        file.unmap(mapped);
+        return frames;
+    }
+    const qint64 position = file.pos();
+    if (!file.seek(0)) {
+        return 0;
+    }
+    const QByteArray bytes = file.readAll();
+    const int frames =
+        wholeFrames(format, reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+    return file.seek(position) ? frames : 0;
+}
+
+// Opens the file and checks what can be checked before decoding: that a
+// decoder exists, the announced size, and for some formats how many frames
+// the file holds in full (frameLimit; kUnchecked when not known). The reader
+// reads from file.
+bool prepareReader(QFile& file, QImageReader& reader, int& frameLimit) {
     raiseReaderLimit();
+    if (!file.open(QIODevice::ReadOnly)) {
+        return false;
+    }
+    reader.setDevice(&file);
     reader.setAutoTransform(false);
     if (!reader.canRead() || !sizeLooksSafe(reader)) {
+        return false;
+    }
+    frameLimit = wholeFramesOf(file, reader.format());
+    return frameLimit != 0;
+}
+
+QImage decodeFirstFrame(const QString& path) {
+    QFile file(path);
+    QImageReader reader;
+    int frameLimit = kUnchecked;
+    if (!prepareReader(file, reader, frameLimit)) {
         return {};
     }
     QImage image;
@@ -65,16 +111,14 @@ QImage decodeFile(const QString& path) {
     if (path.isEmpty()) {
         return {};
     }
-    QImageReader reader(path);
-    return readFirstFrame(reader);
+    return decodeFirstFrame(path);
 }
 
 QImage decodeResource(const QString& resourcePath) {
     if (!resourcePath.startsWith(QLatin1Char(':'))) {
         return {};
     }
-    QImageReader reader(resourcePath);
-    return readFirstFrame(reader);
+    return decodeFirstFrame(resourcePath);
 }
 
 QImage newBitmap(int width, int height) {
@@ -117,14 +161,16 @@ AnimationFrames decodeAnimation(const QString& path) {
     if (path.isEmpty()) {
         return result;
     }
-    raiseReaderLimit();
-    QImageReader reader(path);
-    reader.setAutoTransform(false);
-    if (!reader.canRead() || !sizeLooksSafe(reader)) {
+    QFile file(path);
+    QImageReader reader;
+    int frameLimit = kUnchecked;
+    if (!prepareReader(file, reader, frameLimit)) {
         return result;
     }
+    const int maxFrames =
+        frameLimit == kUnchecked ? kMaxAnimationFrames : std::min(frameLimit, kMaxAnimationFrames);
     qint64 totalPixels = 0;
-    while (static_cast<int>(result.frames.size()) < kMaxAnimationFrames) {
+    while (static_cast<int>(result.frames.size()) < maxFrames) {
         QImage frame;
         if (!reader.read(&frame)) {
             break;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -129,6 +130,45 @@ TEST_F(ImagingFiles, UnreadableFilesDecodeToNull) {
     EXPECT_TRUE(decodeFile(path("truncated.png")).isNull());
 }
 
+QImage gradient(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+        }
+    }
+    return image;
+}
+
+QByteArray encoded(const QImage& image, const char* format) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+// The JPEG and BMP decoders fill in a cut-off end and report success; such
+// files must still count as unreadable.
+TEST_F(ImagingFiles, CutOffJpegAndBmpDecodeToNull) {
+    const QImage picture = gradient(160, 120);
+    for (const char* format : {"JPEG", "BMP"}) {
+        const QByteArray whole = encoded(picture, format);
+        ASSERT_GT(whole.size(), 1000) << format;
+        ASSERT_TRUE(writeAll(path("whole"), whole));
+        const QImage decoded = decodeFile(path("whole"));
+        ASSERT_FALSE(decoded.isNull()) << format;
+        EXPECT_EQ(decoded.size(), QSize(160, 120));
+        for (double kept : {0.3, 0.9, 0.999}) {
+            ASSERT_TRUE(writeAll(path("cut"), whole.left(int(whole.size() * kept))));
+            EXPECT_TRUE(decodeFile(path("cut")).isNull()) << format << " " << kept;
+        }
+    }
+    // Data after the end of a complete JPEG (as some cameras append) is fine.
+    ASSERT_TRUE(writeAll(path("trailer.jpg"), encoded(picture, "JPEG") + QByteArray(5000, 'x')));
+    EXPECT_FALSE(decodeFile(path("trailer.jpg")).isNull());
+}
+
 TEST_F(ImagingFiles, HugeClaimedSizeIsRefusedWithoutDecoding) {
     ASSERT_TRUE(writeAll(path("bomb.png"), pngClaimingSize(100000, 100000)));
     EXPECT_TRUE(decodeFile(path("bomb.png")).isNull());
@@ -184,6 +224,21 @@ TEST_F(ImagingFiles, AnimationGivesEveryFrameWithItsDelay) {
     EXPECT_EQ(first.pixel(0, 1), 0xFFFF0000u);
 
     EXPECT_TRUE(decodeAnimation(path("missing.gif")).frames.empty());
+
+    // Cut inside the first frame's data: nothing decodes.
+    const QByteArray gif = animatedGif({0, 1, 2}, {10, 25, 0});
+    ASSERT_TRUE(writeAll(path("cut.gif"), gif.left(66)));
+    EXPECT_TRUE(decodeFile(path("cut.gif")).isNull());
+    EXPECT_TRUE(decodeAnimation(path("cut.gif")).frames.empty());
+
+    // Cut inside the third frame: the two whole frames remain. Each frame
+    // of this file takes 24 bytes after a 44-byte start.
+    ASSERT_EQ(gif.size(), 44 + 3 * 24 + 1);
+    ASSERT_TRUE(writeAll(path("two.gif"), gif.left(44 + 2 * 24 + 10)));
+    const AnimationFrames two = decodeAnimation(path("two.gif"));
+    EXPECT_EQ(two.frames.size(), 2u);
+    EXPECT_EQ(two.delaysMs.size(), 2u);
+    EXPECT_FALSE(decodeFile(path("two.gif")).isNull());
 }
 
 TEST(ImagingBitmaps, NewBitmapIsTransparentAndRefusesBadSizes) {
