@@ -28,7 +28,8 @@ Foreground MakePerson(cv::RNG& rng, cv::Size size, int supersample, const SceneP
 cv::Mat DrawnTexture(cv::RNG& rng, cv::Size size);
 cv::Mat PhotoTexture(cv::RNG& rng, cv::Size size, const ScenePhotos& photos);
 cv::Mat PlainBackdrop(cv::RNG& rng, cv::Size size, const cv::Scalar& avoidColour);
-cv::Mat ClutteredBackground(cv::RNG& rng, cv::Size size, const ScenePhotos& photos);
+// `photo` empty: drawn clutter instead of a photograph.
+cv::Mat ClutteredBackground(cv::RNG& rng, cv::Size size, const cv::Mat& photo);
 
 // Mean colour of the foreground where it is mostly opaque.
 cv::Scalar MeanForegroundColour(const Foreground& foreground);

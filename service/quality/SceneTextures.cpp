@@ -112,10 +112,8 @@ cv::Mat PlainBackdrop(cv::RNG& rng, cv::Size size, const cv::Scalar& avoidColour
     return backdrop;
 }
 
-cv::Mat ClutteredBackground(cv::RNG& rng, cv::Size size, const ScenePhotos& photos) {
-    if (photos.HasPhotos()) {
-        const cv::Mat& photo =
-            photos.scenes[rng.uniform(0, static_cast<int>(photos.scenes.size()))];
+cv::Mat ClutteredBackground(cv::RNG& rng, cv::Size size, const cv::Mat& photo) {
+    if (!photo.empty()) {
         // Cover the frame, then cut a random window of the right shape.
         const double scale =
             std::max(double(size.width) / photo.cols, double(size.height) / photo.rows) *

@@ -106,16 +106,26 @@ Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const SceneP
     cv::RNG rng(0x9E3779B97F4A7C15ULL ^ (index * 4 + static_cast<std::uint64_t>(kind) + 1));
     const int supersample = SupersampleFor(size);
     const bool person = SceneSubject(kind) == Subject::Person;
-    const scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, photos)
-                                        : scene::MakeObject(rng, size, supersample, photos);
+    const bool plain = kind == SceneKind::ObjectPlain || kind == SceneKind::PersonPlain;
+    // A background photograph is never also the subject's texture: nothing
+    // is camouflaged in its own surroundings.
+    ScenePhotos textures = photos;
+    cv::Mat backgroundPhoto;
+    if (!plain && photos.HasPhotos()) {
+        const int pick = rng.uniform(0, static_cast<int>(photos.scenes.size()));
+        backgroundPhoto = photos.scenes[pick];
+        textures.scenes.erase(textures.scenes.begin() + pick);
+    }
+    const scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, textures)
+                                        : scene::MakeObject(rng, size, supersample, textures);
     cv::Mat background;
-    if (kind == SceneKind::ObjectPlain || kind == SceneKind::PersonPlain) {
+    if (plain) {
         background = scene::PlainBackdrop(rng, size, scene::MeanForegroundColour(fg));
         if (!person && rng.uniform(0, 2) == 0) {
             CastShadow(rng, background, fg.alpha);
         }
     } else {
-        background = scene::ClutteredBackground(rng, size, photos);
+        background = scene::ClutteredBackground(rng, size, backgroundPhoto);
     }
     return {Composite(fg, background, rng), fg.alpha};
 }

@@ -10,7 +10,7 @@ namespace quillora::service {
 class ClassicalSegmenter : public Segmenter {
 public:
     // Longest side of the picture GrabCut works on.
-    static constexpr int kWorkingSide = 640;
+    static constexpr int kWorkingSide = 512;
 
     std::string_view Name() const override { return "classical"; }
     cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override;

@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "service/segment/FaceFinder.h"
@@ -17,6 +18,8 @@ constexpr double kPlainSpread = 9.0;
 // and within which it surely is when it touches the edge.
 constexpr float kSurelyNotBackdrop = 6.f;
 constexpr float kSurelyBackdrop = 1.5f;
+// Largest lightness change per pixel (Lab L, 0..255) inside a shadow.
+constexpr float kShadowStep = 5.f;
 
 cv::Mat Normalised(const cv::Mat& map) {
     cv::Mat sorted = map.reshape(1, 1).clone();
@@ -68,6 +71,44 @@ cv::Mat TouchingSides(const cv::Mat& region, const BackgroundSides& sides) {
         }
     }
     return out;
+}
+
+// Backdrop darkened by the subject's shadow: the colour of an edge cluster at
+// 40 to 97 % of its lightness with about its hue, in a smooth stretch of the
+// picture (a shadow fades in; a subject's outline is a step).
+cv::Mat ShadowLike(const cv::Mat& lab, const BorderColours& colours) {
+    cv::Mat channels[3];
+    cv::split(lab, channels);
+    cv::Mat lightness;
+    cv::GaussianBlur(channels[0], lightness, cv::Size(), 1.0);
+    cv::Mat dx;
+    cv::Mat dy;
+    cv::Sobel(lightness, dx, CV_32F, 1, 0, 3, 1.0 / 8);
+    cv::Mat gradient;
+    cv::Sobel(lightness, dy, CV_32F, 0, 1, 3, 1.0 / 8);
+    cv::magnitude(dx, dy, gradient);
+    cv::Mat shadow = cv::Mat::zeros(lab.size(), CV_8U);
+    for (int c = 0; c < colours.centres.rows; ++c) {
+        const cv::Vec3f centre = colours.centres.at<cv::Vec3f>(c);
+        const float spread = colours.spreads.at<float>(c);
+        const float chroma = std::hypot(centre[1] - 128.f, centre[2] - 128.f);
+        const float hueReach = 2.5f * spread + 0.35f * chroma;
+        for (int y = 0; y < lab.rows; ++y) {
+            const auto* pixel = lab.ptr<cv::Vec3f>(y);
+            const float* step = gradient.ptr<float>(y);
+            uchar* out = shadow.ptr<uchar>(y);
+            for (int x = 0; x < lab.cols; ++x) {
+                const float l = pixel[x][0];
+                const bool darker = l >= 0.4f * centre[0] && l <= 0.97f * centre[0];
+                const bool sameHue =
+                    std::hypot(pixel[x][1] - centre[1], pixel[x][2] - centre[2]) < hueReach;
+                if (darker && sameHue && step[x] < kShadowStep) {
+                    out[x] = 255;
+                }
+            }
+        }
+    }
+    return shadow;
 }
 
 // The candidate's parts worth keeping: the largest and any at least a tenth of it.
@@ -164,8 +205,12 @@ InitialMarkers MakeInitialMarkers(const cv::Mat& bgr, Subject subject) {
     cv::Mat candidate;
     cv::threshold(saliency8, candidate, 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
     if (markers.plainBackdrop) {
-        // On a backdrop the edge colours alone separate reliably.
+        // On a backdrop the edge colours alone separate reliably, once the
+        // shadows reached from the edges through backdrop are set aside.
         candidate = fromBorder > kSurelyBackdrop * 2;
+        const cv::Mat shadow = ShadowLike(lab, colours);
+        const cv::Mat reached = TouchingSides((fromBorder <= kSurelyBackdrop * 2) | shadow, sides);
+        candidate &= ~(reached & shadow);
     }
     const cv::Mat small = cv::getStructuringElement(cv::MORPH_ELLIPSE, {3, 3});
     cv::morphologyEx(candidate, candidate, cv::MORPH_OPEN, small);
@@ -182,6 +227,7 @@ InitialMarkers MakeInitialMarkers(const cv::Mat& bgr, Subject subject) {
     if (!sides.bottom) {
         box.height = size.height - box.y;
     }
+    markers.box = box;
     cv::Mat outside(size, CV_8U, cv::Scalar(255));
     outside(box).setTo(0);
     markers.labels.setTo(cv::GC_BGD, outside);

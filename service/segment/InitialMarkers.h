@@ -15,6 +15,7 @@ namespace quillora::service {
 // people a head-and-shoulders shape hung from the face when one is found.
 struct InitialMarkers {
     cv::Mat labels;      // CV_8U GrabCut labels
+    cv::Rect box;        // where the subject is thought to be
     bool plainBackdrop;  // the edges show one even colour
     bool faceFound;
 };
