@@ -155,7 +155,7 @@ TEST_F(IniFileTest, OversizedFileReadsAsEmptyAndIsNeverReplaced) {
 }
 
 TEST_F(IniFileTest, TwoProcessesWritingAtOnceLoseNothing) {
-    constexpr int kKeysPerWriter = 60;
+    constexpr int kKeysPerWriter = 40;
     const QString file = path();
     std::vector<pid_t> children;
     for (int writer = 0; writer < 2; ++writer) {

@@ -14,6 +14,13 @@
 
 #include <gtest/gtest.h>
 
+namespace quillora {
+// Names the language in test output instead of dumping its bytes.
+inline void PrintTo(const LanguageInfo& info, std::ostream* out) {
+    *out << info.code;
+}
+}  // namespace quillora
+
 namespace quillora::langpack {
 namespace {
 

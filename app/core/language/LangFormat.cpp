@@ -1,5 +1,7 @@
 #include "app/core/language/LangFormat.h"
 
+#include "app/core/language/LangLookup.h"
+
 #include <array>
 #include <cstdio>
 #include <string>
@@ -120,7 +122,7 @@ std::optional<std::vector<Conversion>> ParseFormat(QStringView format) {
     return conversions;
 }
 
-bool Accepts(char kind, const FormatArg& arg) {
+bool Accepts(char kind, const FormatArg::Value& arg) {
     switch (kind) {
         case 'd':
         case 'u':
@@ -145,7 +147,7 @@ QString FormatText(const Conversion& c, const QString& text) {
     return out;
 }
 
-QString FormatOne(const Conversion& c, const FormatArg& arg) {
+QString FormatOne(const Conversion& c, const FormatArg::Value& arg) {
     if (c.kind == 's') {
         return FormatText(c, std::get<QString>(arg));
     }
@@ -218,7 +220,7 @@ QString FormatLangPattern(QStringView format, std::initializer_list<FormatArg> a
     }
     const FormatArg* arg = args.begin();
     for (const Conversion& c : *conversions) {
-        if (!Accepts(c.kind, *arg++)) {
+        if (!Accepts(c.kind, (arg++)->value())) {
             return format.toString();
         }
     }
@@ -234,11 +236,15 @@ QString FormatLangPattern(QStringView format, std::initializer_list<FormatArg> a
     };
     for (const Conversion& c : *conversions) {
         appendLiteral(c.begin);
-        out += FormatOne(c, *arg++);
+        out += FormatOne(c, (arg++)->value());
         literalStart = c.end;
     }
     appendLiteral(format.size());
     return out;
+}
+
+QString FormatLangText(const LangKey& key, std::initializer_list<FormatArg> args) {
+    return FormatLangPattern(LangText(key), args);
 }
 
 }  // namespace quillora

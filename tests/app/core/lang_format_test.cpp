@@ -1,4 +1,7 @@
 #include "app/core/language/LangFormat.h"
+#include "app/core/language/LangKeys.h"
+
+#include "tests/app/core/LanguageFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -70,6 +73,34 @@ TEST(FormatLangPattern, MismatchedTranslationsComeBackUnformatted) {
     EXPECT_EQ(FormatLangPattern(u"%p", {QStringLiteral("x")}), QString("%p"));
     EXPECT_EQ(FormatLangPattern(u"plain", {}), QString("plain"));
     EXPECT_EQ(FormatLangPattern(u"50%%", {}), QString("50%"));
+}
+
+TEST(FormatLangPattern, TakesArgumentsOfTheUsualTypes) {
+    const std::size_t count = 3;
+    const unsigned short small = 7;
+    const char* utf8 = "20.00MB";
+    int marker = 0;
+    EXPECT_EQ(FormatLangPattern(u"%d|%u|%d", {48, count, small}), QString("48|3|7"));
+    EXPECT_EQ(FormatLangPattern(u"%s", {utf8}), QString("20.00MB"));
+    EXPECT_EQ(FormatLangPattern(u"%s", {"été"}), QStringLiteral("été"));
+    EXPECT_EQ(FormatLangPattern(u"%.1f", {2.25f}), QString("2.2"));
+    EXPECT_NE(FormatLangPattern(u"%p", {&marker}), QString("%p"));
+    // A text never passes for an address, nor an address for a text.
+    EXPECT_EQ(FormatLangPattern(u"%p", {utf8}), QString("%p"));
+    EXPECT_EQ(FormatLangPattern(u"%s", {&marker}), QString("%s"));
+}
+
+class FormatLangTextTest : public test::LanguageFixture {};
+
+TEST_F(FormatLangTextTest, FormatsTheTextOfAKey) {
+    writeLanguage({{"UI", {{"BatchFileTotal", "%d files in total"}}},
+                   {"Message", {{"BatchSaveFileResult", "%d saved, %s failed"}}}});
+    EXPECT_EQ(FormatLangText(langkey::ui::kBatchFileTotal, {12}), "12 files in total");
+    // A translation with the wrong conversions shows as it is.
+    EXPECT_EQ(FormatLangText(langkey::message::kBatchSaveFileResult, {3, 1}),
+              "%d saved, %s failed");
+    EXPECT_EQ(FormatLangText(langkey::ui::kExceptInfo, {11, static_cast<const void*>(nullptr)}),
+              QString());
 }
 
 }  // namespace
