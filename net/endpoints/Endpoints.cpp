@@ -8,8 +8,11 @@ namespace {
 
 std::mutex gTableMutex;
 
+// Until start-up installs the table from Config.ini, the defaults with the
+// QUILLORA_SERVICE override apply, so tools and tests that never read a
+// Config.ini still reach the service they name.
 EndpointTable& InstalledTable() {
-    static EndpointTable table;
+    static EndpointTable table = EndpointTable::LoadWithEnvironment(nullptr);
     return table;
 }
 

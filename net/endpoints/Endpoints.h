@@ -57,7 +57,8 @@ private:
 std::string NormaliseBase(std::string_view text);
 
 // The process-wide table. Start-up installs it once from the application
-// Config.ini; until then every host has its default. Safe from any thread.
+// Config.ini (LoadNetworkConfig); until then every host has its default, or
+// the QUILLORA_SERVICE address when that is set. Safe from any thread.
 void InstallEndpoints(const EndpointTable& table);
 EndpointTable CurrentEndpoints();
 
