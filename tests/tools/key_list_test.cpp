@@ -11,8 +11,8 @@
 namespace quillora::langpack {
 namespace {
 
-std::vector<KeySpec> Keys() {
-    std::vector<KeySpec> keys;
+std::vector<ListedKey> Keys() {
+    std::vector<ListedKey> keys;
     QStringList errors;
     EXPECT_TRUE(
         ParseKeyList("# list\nUI Count d\n\nUI Name -\nMessage Result d,d\n", keys, errors));
@@ -34,7 +34,7 @@ TEST(KeyList, ParsesSignatures) {
     EXPECT_EQ(keys[2].section, "Message");
     EXPECT_EQ(keys[2].signature, "d,d");
 
-    std::vector<KeySpec> bad;
+    std::vector<ListedKey> bad;
     QStringList errors;
     EXPECT_FALSE(ParseKeyList("UI OnlyTwo\n", bad, errors));
 }

@@ -37,8 +37,8 @@ QByteArray ReadFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::vector<KeySpec> ShippedKeyList() {
-    std::vector<KeySpec> keys;
+std::vector<ListedKey> ShippedKeyList() {
+    std::vector<ListedKey> keys;
     QStringList errors;
     EXPECT_TRUE(ParseKeyList(ReadFile(kSourceDir + "/keys.txt"), keys, errors));
     return keys;
@@ -130,10 +130,10 @@ TEST(ShippedLanguages, EveryFileIsPackedAndTheInformationNamesDiffer) {
 }
 
 TEST(ShippedLanguages, KeyConstantsMatchTheKeyList) {
-    const std::vector<KeySpec> keys = ShippedKeyList();
+    const std::vector<ListedKey> keys = ShippedKeyList();
     QSet<QString> listed;
-    for (const KeySpec& spec : keys) {
-        listed.insert(spec.section + "/" + spec.key);
+    for (const ListedKey& key : keys) {
+        listed.insert(key.section + "/" + key.key);
     }
     QSet<QString> constants;
     for (const LangKey& key : langkey::kAll) {

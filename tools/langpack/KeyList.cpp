@@ -8,13 +8,13 @@ namespace quillora::langpack {
 
 namespace {
 
-const QString* FindValue(const LangSource& source, const KeySpec& spec) {
-    const SourceSection* section = source.section(spec.section);
+const QString* FindValue(const LangSource& source, const ListedKey& listed) {
+    const SourceSection* section = source.section(listed.section);
     if (section == nullptr) {
         return nullptr;
     }
     for (const auto& [key, value] : section->entries) {
-        if (key == spec.key) {
+        if (key == listed.key) {
             return &value;
         }
     }
@@ -23,7 +23,7 @@ const QString* FindValue(const LangSource& source, const KeySpec& spec) {
 
 }  // namespace
 
-bool ParseKeyList(QByteArrayView utf8, std::vector<KeySpec>& keys, QStringList& errors) {
+bool ParseKeyList(QByteArrayView utf8, std::vector<ListedKey>& keys, QStringList& errors) {
     keys.clear();
     const qsizetype errorsBefore = errors.size();
     const QStringList lines = QString::fromUtf8(utf8).split(u'\n');
@@ -43,28 +43,28 @@ bool ParseKeyList(QByteArrayView utf8, std::vector<KeySpec>& keys, QStringList& 
     return errors.size() == errorsBefore;
 }
 
-bool CheckAgainstKeyList(const LangSource& source, const std::vector<KeySpec>& keys,
+bool CheckAgainstKeyList(const LangSource& source, const std::vector<ListedKey>& keys,
                          QStringList& errors) {
     const qsizetype errorsBefore = errors.size();
-    for (const KeySpec& spec : keys) {
-        const QString* value = FindValue(source, spec);
+    for (const ListedKey& listed : keys) {
+        const QString* value = FindValue(source, listed);
         if (value == nullptr) {
-            errors.append(QStringLiteral("[%1] %2 is missing").arg(spec.section, spec.key));
+            errors.append(QStringLiteral("[%1] %2 is missing").arg(listed.section, listed.key));
             continue;
         }
         const auto signature = PrintfSignature(*value);
         if (!signature) {
             errors.append(QStringLiteral("[%1] %2 holds a conversion no text may carry")
-                              .arg(spec.section, spec.key));
-        } else if (*signature != spec.signature) {
+                              .arg(listed.section, listed.key));
+        } else if (*signature != listed.signature) {
             errors.append(QStringLiteral("[%1] %2 has conversions \"%3\", the key list says \"%4\"")
-                              .arg(spec.section, spec.key, *signature, spec.signature));
+                              .arg(listed.section, listed.key, *signature, listed.signature));
         }
     }
     for (const SourceSection& section : source.sections) {
         for (const auto& [key, value] : section.entries) {
-            const bool listed = std::any_of(keys.begin(), keys.end(), [&](const KeySpec& spec) {
-                return spec.section == section.name && spec.key == key;
+            const bool listed = std::any_of(keys.begin(), keys.end(), [&](const ListedKey& listed) {
+                return listed.section == section.name && listed.key == key;
             });
             if (!listed) {
                 errors.append(

@@ -12,7 +12,7 @@ namespace quillora::langpack {
 
 // One line of the key list (language/keys.txt): a key of a section and the
 // printf conversions its text must carry, as PrintfSignature writes them.
-struct KeySpec {
+struct ListedKey {
     QString section;
     QString key;
     QString signature;
@@ -20,12 +20,12 @@ struct KeySpec {
 
 // Parses "Section Key Signature" lines ("-" for no conversions; blank lines
 // and "#" comments skipped).
-bool ParseKeyList(QByteArrayView utf8, std::vector<KeySpec>& keys, QStringList& errors);
+bool ParseKeyList(QByteArrayView utf8, std::vector<ListedKey>& keys, QStringList& errors);
 
 // Checks a language source against the key list: every key present, no key
 // or section the list does not name, and each text's conversions equal to the
 // list's. Appends one message per problem; true when there is none.
-bool CheckAgainstKeyList(const LangSource& source, const std::vector<KeySpec>& keys,
+bool CheckAgainstKeyList(const LangSource& source, const std::vector<ListedKey>& keys,
                          QStringList& errors);
 
 }  // namespace quillora::langpack

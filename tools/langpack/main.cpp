@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
     }
 
     QByteArray bytes;
-    std::vector<KeySpec> keys;
+    std::vector<ListedKey> keys;
     QStringList errors;
     if (!ReadFile(keysPath, bytes) || !ParseKeyList(bytes, keys, errors)) {
         PrintErrors(keysPath, errors);

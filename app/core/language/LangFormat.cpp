@@ -153,42 +153,45 @@ QString FormatOne(const Conversion& c, const FormatArg::Value& arg) {
     }
     // Only the flags each kind defines reach printf; the others would be
     // undefined behaviour there.
-    std::string spec = "%";
+    std::string conversionText = "%";
     const std::string_view allowed = c.kind == 'd'   ? "-+ 0"
                                      : c.kind == 'u' ? "-#0"
                                      : c.kind == 'f' ? "-+ #0"
                                                      : "-";
     for (const char flag : c.flags) {
         if (allowed.find(flag) != std::string_view::npos) {
-            spec += flag;
+            conversionText += flag;
         }
     }
     if (c.width >= 0) {
-        spec += std::to_string(c.width);
+        conversionText += std::to_string(c.width);
     }
     if (c.precision >= 0 && c.kind != 'p') {
-        spec += "." + std::to_string(c.precision);
+        conversionText += "." + std::to_string(c.precision);
     }
     if (c.kind == 'd' || c.kind == 'u') {
-        spec += "ll";
+        conversionText += "ll";
     }
-    spec += c.letter;
+    conversionText += c.letter;
 
     // Width and precision are at most 512, so no conversion needs more.
     std::array<char, 2 * kMaxWidthOrPrecision + 64> buffer{};
     switch (c.kind) {
         case 'd':
-            std::snprintf(buffer.data(), buffer.size(), spec.c_str(), std::get<long long>(arg));
+            std::snprintf(buffer.data(), buffer.size(), conversionText.c_str(),
+                          std::get<long long>(arg));
             break;
         case 'u':
-            std::snprintf(buffer.data(), buffer.size(), spec.c_str(),
+            std::snprintf(buffer.data(), buffer.size(), conversionText.c_str(),
                           static_cast<unsigned long long>(std::get<long long>(arg)));
             break;
         case 'f':
-            std::snprintf(buffer.data(), buffer.size(), spec.c_str(), std::get<double>(arg));
+            std::snprintf(buffer.data(), buffer.size(), conversionText.c_str(),
+                          std::get<double>(arg));
             break;
         case 'p':
-            std::snprintf(buffer.data(), buffer.size(), spec.c_str(), std::get<const void*>(arg));
+            std::snprintf(buffer.data(), buffer.size(), conversionText.c_str(),
+                          std::get<const void*>(arg));
             break;
         default:
             break;
