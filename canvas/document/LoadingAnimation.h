@@ -12,7 +12,6 @@ namespace quillora::canvas {
 // stored in the file are kept but the canvas ticks at its fixed period.
 class LoadingAnimation {
 public:
-    static constexpr int kTimerId = 100;
     static constexpr int kPeriodMs = 50;
 
     // Reads every frame; false (and no frames) when the file cannot be read.
