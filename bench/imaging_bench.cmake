@@ -1,3 +1,3 @@
 find_package(OpenCV REQUIRED COMPONENTS core imgproc)
-target_include_directories(${name} PRIVATE ${OpenCV_INCLUDE_DIRS})
+target_include_directories(${name} SYSTEM PRIVATE ${OpenCV_INCLUDE_DIRS})
 target_link_libraries(${name} PRIVATE quillora_canvas ${OpenCV_LIBS})

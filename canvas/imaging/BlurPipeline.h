@@ -17,8 +17,9 @@ inline constexpr int kMaxPasses = 3;
 
 // One pass along an axis: a box of half-width radius (weights empty), or a
 // symmetric filter of 2 * radius + 1 weights in 1/65536 units summing to
-// 65536. Each weighted tap is truncated; rounding adds back half a unit per
-// tap.
+// 65536, each below 32768 but the centre. The filter truncates one product
+// per pair of mirrored taps and one for the centre; rounding adds back half
+// a unit for each.
 struct Pass {
     int radius = 0;
     std::vector<uint16_t> weights;

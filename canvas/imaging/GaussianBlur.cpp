@@ -49,7 +49,7 @@ std::vector<Pass> gaussianPasses(double sigma) {
     }
     // Fixed-point weights; the centre takes what rounding the others left,
     // so they sum to exactly one and flat areas stay flat.
-    Pass pass{radius, std::vector<uint16_t>(exact.size()), uint16_t(radius)};
+    Pass pass{radius, std::vector<uint16_t>(exact.size()), uint16_t((radius + 1) / 2)};
     int sum = 0;
     for (size_t k = 0; k < exact.size(); ++k) {
         if (int(k) != radius) {
