@@ -3,6 +3,7 @@
 #include "ui/Dpi.h"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QVariant>
 #include <QWidget>
 
@@ -95,8 +96,28 @@ CDPI& CPaintManagerUI::GetDPIObj() {
     return dpi;
 }
 
+namespace {
+QEventLoop*& MainLoop() {
+    static QEventLoop* loop = nullptr;
+    return loop;
+}
+}  // namespace
+
 int CPaintManagerUI::MessageLoop() {
-    return QApplication::exec();
+    // A loop of our own: ending it leaves the application able to run other
+    // loops, which a global quit would not.
+    QEventLoop loop;
+    QEventLoop* outer = MainLoop();
+    MainLoop() = &loop;
+    const int code = loop.exec();
+    MainLoop() = outer;
+    return code;
+}
+
+void CPaintManagerUI::QuitMessageLoop(int code) {
+    if (QEventLoop* loop = MainLoop()) {
+        loop->exit(code);
+    }
 }
 
 }  // namespace quillora::ui

@@ -70,7 +70,10 @@ public:
     static void SetAllDPI(int dpi);
     static CDPI& GetDPIObj();
 
+    // Runs the program's message loop until QuitMessageLoop; returns its code.
     static int MessageLoop();
+    // Ends the running message loop; nothing when none runs.
+    static void QuitMessageLoop(int code = 0);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

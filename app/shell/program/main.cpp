@@ -1,0 +1,89 @@
+#include "app/shell/core/CommandLine.h"
+#include "app/shell/core/CrashHandler.h"
+#include "app/shell/core/DpiChoice.h"
+#include "app/shell/core/LogFile.h"
+#include "app/shell/core/SingleInstance.h"
+#include "app/shell/program/Run.h"
+#include "app/shell/program/StartupRecords.h"
+#include "net/transport/Diagnostics.h"
+#include "platform/folders/Folders.h"
+#include "ui/Dpi.h"
+#include "ui/PaintManager.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include <cstdlib>
+#include <exception>
+
+namespace {
+
+using namespace quillora;
+using namespace quillora::shell;
+
+QString ExecutablePath() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+}
+
+// Step 7: the display scale for the main monitor.
+void ChooseDisplayScale() {
+    const DpiChoice choice = ChooseDpi(ui::CDPI::GetMainMonitorDPI());
+    ui::CDPI& dpi = ui::CPaintManagerUI::GetDPIObj();
+    dpi.SetAware(choice.awareness == DpiAwareness::SystemAware);
+    ui::CPaintManagerUI::SetAllDPI(choice.scaleDpi);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // 1. Crash capture first, so that nothing after it crashes unseen.
+    const std::optional<CrashInfo> previousCrash = TakeCrashInfo();
+    const QString executable = ExecutablePath();
+    InstallCrashHandler({platform::AppFolder() + QLatin1Char('/') + QLatin1String(kCrashReportName),
+                         executable, true});
+    if (previousCrash) {
+        SetRestartArmed(false);
+    }
+    std::set_terminate([] {
+        WriteLog(u"terminated by an unhandled exception");
+        std::abort();
+    });
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillora"));
+    QApplication::setDesktopFileName(QStringLiteral("quillora"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    // 2. One instance per user: a second start hands over to the first.
+    SingleInstance instance(SingleInstance::KeyFor(platform::UserDataFolder()));
+    if (!instance.Claim()) {
+        return 0;
+    }
+
+    // 4. to 6. Settings, language, services, reports, the last crash report.
+    StartupRecords records;
+    LoadStartupRecords(records);
+    net::SetLogWriter([](const std::string& line) { WriteLog(QString::fromStdString(line)); });
+    FillReportContext(records);
+    UploadCrashReport(records);
+
+    // 7. Display scale.
+    ChooseDisplayScale();
+
+    // 8. The program itself.
+    RunOptions options;
+    const QStringList arguments = QApplication::arguments();
+    options.arguments = ArgumentText(arguments);
+    options.executablePath = executable;
+    options.previousCrash = previousCrash;
+    options.crashTest = arguments.mid(1).contains(QLatin1String(kCrashTestSwitch));
+    const int code = Run(records, instance, options);
+
+    // 9. The exit report.
+    if (records.settings.sendAction != 0 && records.reporter != nullptr) {
+        records.reporter->SendEvents();
+    }
+    // 10. Tear-down happens as the records and the application go out of scope.
+    net::SetLogWriter(nullptr);
+    return code;
+}
