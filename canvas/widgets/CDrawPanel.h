@@ -12,6 +12,7 @@
 #include "canvas/document/LoadingAnimation.h"
 #include "canvas/document/PageInput.h"
 #include "canvas/effects/BrushInput.h"
+#include "canvas/effects/EffectLayers.h"
 #include "canvas/effects/TintOverlay.h"
 
 namespace quillora::canvas {
@@ -80,6 +81,30 @@ public:
     // Undo, redo and reset of the strokes (reset asks first).
     void StepHistory(HistoryStep step);
 
+    // The tool panels' values (CDrawPanelSetters.cpp). Each repaints when
+    // the value changed; the pipelines run only for a change.
+    void SetShadowDistance(int distance);
+    void SetShadowAngle(int degrees);
+    void SetShadowBlur(int radius);
+    void SetShadowTransparency(int percent);
+    // off: the panel chose "none" (kColourRefNone).
+    void SetShadowColour(ColourRef ref, bool off);
+    void SetBorderThickness(int thickness);
+    void SetBorderTransparency(int percent);
+    void SetBorderColour(ColourRef ref, bool off);
+    void SetFilterPreset(int preset);
+    void SetBrightness(int level);
+    void SetContrast(int level);
+    void SetSaturation(int level);
+    void SetBlurry(int radius);
+    void SetSharpen(int level);
+    void SetFilterTransparency(int percent);
+    void SetTintColour(ColourRef ref);
+    // 0 adds (restores the photo), 1 erases.
+    void SetBrushKind(int kind);
+    void SetBrushSize(int size);
+    void SetBrushSoftness(int softness);
+
     void SetViewComposer(ViewComposer composer);
     void SetSourceOverlay(SourceOverlay overlay);
     void SetResetConfirmation(ResetConfirmation confirm);
@@ -134,6 +159,8 @@ private:
     void Apply(const PageInputResult& result);
 
     CanvasDocument doc_;
+    // Shadow, border, filter and tint pictures, kept in step with doc_.
+    EffectLayers effects_{doc_};
     LoadingAnimation loading_;
     int loadingTimer_ = 0;
     QImage backBuffer_;
