@@ -71,6 +71,9 @@ void CListContainerElementUI::mouseReleaseEvent(QMouseEvent* event) {
 CListUI::CListUI(QWidget* parent, Flow flow) : QScrollArea(parent), content_(new QWidget) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    // The list shows whatever lies under it; its items paint themselves.
+    viewport()->setAutoFillBackground(false);
+    content_->setAutoFillBackground(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     content_->setObjectName(QStringLiteral("listContent"));
     if (flow == Flow::Tiles) {

@@ -43,6 +43,9 @@ void CMainFrame::OnWindowInit() {
     }
     SelectPage(kPageHome);
     UpdateMaxRestoreButtons();
+    // Nothing looks focused until the keyboard moves the focus.
+    setFocusPolicy(Qt::StrongFocus);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::Notify(ui::TNotifyUI& msg) {
