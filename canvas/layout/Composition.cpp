@@ -19,11 +19,13 @@ bool ComposeLayers(QImage& target, const QRect& area, const LayerStack& stack) {
         target.size() != area.size()) {
         return false;
     }
+    // Filled directly: a painter would store transparent white as
+    // transparent black.
+    target.fill(kClearColour);
     imaging::Surface surface(target);
     if (!surface.isValid()) {
         return false;
     }
-    surface.clear(kClearColour);
     surface.painter().translate(-area.x(), -area.y());
     const QRectF whole(0.0, 0.0, stack.size.width(), stack.size.height());
     DrawBackgroundLayer(surface, whole, stack.background, stack.page, stack.forExport);

@@ -27,10 +27,6 @@ int RoundToPixel(double value) {
     return static_cast<int>(std::lround(value));
 }
 
-bool WithinLimit(const QSize& size) {
-    return qint64{size.width()} * size.height() <= kMaxExportPixels;
-}
-
 float UsableScale(float scale) {
     return scale > 0.0f ? scale : 1.0f;
 }
@@ -62,6 +58,10 @@ ExportStatus BuildLayers(const CanvasDocument& doc, LayerStack& stack) {
 }
 
 }  // namespace
+
+bool ExportSizeAllowed(const QSize& size) {
+    return qint64{size.width()} * size.height() <= kMaxExportPixels;
+}
 
 RectF ExportPlacement(const RectF& placement, float viewScale) {
     const double s = UsableScale(viewScale);
@@ -101,7 +101,7 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
         return ExportStatus::ReplayFailed;
     }
     const QImage& result = doc.bitmaps.resultImage;
-    if (!WithinLimit(result.size())) {
+    if (!ExportSizeAllowed(result.size())) {
         return ExportStatus::TooLarge;
     }
     const float scale = doc.view.PageScale(doc.mode);
@@ -114,7 +114,7 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
         if (crop.output.isEmpty()) {
             return ExportStatus::EmptyCrop;
         }
-        if (!WithinLimit(crop.output) || !WithinLimit(crop.region.size())) {
+        if (!ExportSizeAllowed(crop.output) || !ExportSizeAllowed(crop.region.size())) {
             return ExportStatus::TooLarge;
         }
         area = crop.region;

@@ -27,6 +27,9 @@ enum class ExportStatus {
 // layers).
 inline constexpr qint64 kMaxExportPixels = 100'000'000;
 
+// True for a picture size within kMaxExportPixels.
+bool ExportSizeAllowed(const QSize& size);
+
 // The placement rectangle in image pixels: view pixels divided by the view
 // scale. Values within a rounding error of a whole pixel are snapped to it,
 // so a cut-out that was not resized is drawn pixel for pixel.

@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include "canvas/layout/Composition.h"
+
+namespace quillora::canvas {
+namespace {
+
+constexpr QRgb kBlue = 0xFF0000FFu;
+constexpr QRgb kRed = 0xFFFF0000u;
+constexpr QRgb kGreen = 0xFF00FF00u;
+constexpr QRgb kWhite = 0xFFFFFFFFu;
+constexpr QRgb kGrey = 0xFFCCCCCCu;
+
+QImage Filled(int w, int h, QRgb argb) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(argb);
+    return image;
+}
+
+// Opaque colour in columns [0, columns), transparent to the right.
+QImage LeftColumns(int w, int h, int columns, QRgb argb) {
+    QImage image = Filled(w, h, 0u);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < columns; ++x) {
+            image.setPixel(x, y, argb);
+        }
+    }
+    return image;
+}
+
+// Ten columns: the cut-out covers 0-2, the border 0-4, the shadow all, so
+// each layer shows where the ones above it leave room.
+LayerStack Stack(EditMode page, bool forExport) {
+    LayerStack s;
+    s.page = page;
+    s.forExport = forExport;
+    s.size = QSize(10, 4);
+    s.background = {BackgroundKind::Colour, kBlue, {}, Filled(1, 1, kGrey)};
+    s.shadow = Filled(10, 4, kGreen);
+    s.shadowParams.colour = 0xFF000000u;
+    s.shadowParams.distance = 0;
+    s.border = LeftColumns(10, 4, 5, kWhite);
+    s.borderParams.colour = 0xFF000000u;
+    s.borderParams.thickness = 0;
+    s.cutOut = LeftColumns(10, 4, 3, kRed);
+    return s;
+}
+
+QImage Compose(const LayerStack& stack) {
+    QImage target = Filled(stack.size.width(), stack.size.height(), 0xFF123456u);
+    EXPECT_TRUE(ComposeLayers(target, QRect(QPoint(0, 0), stack.size), stack));
+    return target;
+}
+
+TEST(LayerStackTest, LayersGoBackgroundShadowBorderCutOut) {
+    const QImage out = Compose(Stack(EditMode::ShadowBorder, false));
+    for (int x = 0; x < 10; ++x) {
+        const QRgb expected = x < 3 ? kRed : x < 5 ? kWhite : kGreen;
+        EXPECT_EQ(out.pixel(x, 2), expected) << x;
+    }
+}
+
+TEST(LayerStackTest, TheCutOutPageShowsNeitherShadowNorBorderButSavesThem) {
+    const QImage screen = Compose(Stack(EditMode::CutOut, false));
+    EXPECT_EQ(screen.pixel(1, 1), kRed);
+    EXPECT_EQ(screen.pixel(4, 1), kGrey);  // the checker, whatever the background
+    EXPECT_EQ(screen.pixel(8, 1), kGrey);
+    const QImage saved = Compose(Stack(EditMode::CutOut, true));
+    EXPECT_EQ(saved.pixel(1, 1), kRed);
+    EXPECT_EQ(saved.pixel(4, 1), kWhite);
+    EXPECT_EQ(saved.pixel(8, 1), kGreen);
+}
+
+TEST(LayerStackTest, LayersWhoseColourIsOffOrWhosePictureIsMissingAreLeftOut) {
+    LayerStack s = Stack(EditMode::FilterToning, true);
+    s.shadowParams.colour = 0x00000000u;  // off, though a picture exists
+    s.border = QImage();
+    const QImage out = Compose(s);
+    EXPECT_EQ(out.pixel(1, 0), kRed);
+    EXPECT_EQ(out.pixel(4, 0), kBlue);
+    EXPECT_EQ(out.pixel(8, 0), kBlue);
+    s.cutOut = QImage();
+    s.background.kind = BackgroundKind::None;
+    EXPECT_EQ(Compose(s).pixel(1, 0), 0x00FFFFFFu);  // cleared, nothing drawn
+}
+
+TEST(LayerStackTest, PlacementPagesDrawTheCutOutAndItsShadowInThePlacement) {
+    LayerStack s;
+    s.page = EditMode::ChangeBackground;
+    s.forExport = true;
+    s.size = QSize(12, 10);
+    s.background = {BackgroundKind::Colour, kBlue, {}, {}};
+    s.placement = {2.0f, 3.0f, 4.0f, 4.0f};
+    s.cutOut = Filled(4, 4, kRed);
+    s.shadow = Filled(4, 4, kGreen);
+    s.shadowParams.colour = 0xFF000000u;
+    s.shadowParams.distance = 3;
+    s.shadowParams.angle = 90;  // downwards
+    const QImage out = Compose(s);
+    EXPECT_EQ(out.pixel(1, 3), kBlue);
+    EXPECT_EQ(out.pixel(2, 3), kRed);
+    EXPECT_EQ(out.pixel(5, 6), kRed);
+    EXPECT_EQ(out.pixel(6, 6), kBlue);
+    EXPECT_EQ(out.pixel(2, 7), kGreen);  // the shadow's lower part, 3 below
+    EXPECT_EQ(out.pixel(5, 9), kGreen);
+    EXPECT_EQ(out.pixel(6, 9), kBlue);
+    EXPECT_EQ(CutOutRect(s), s.placement);
+    s.page = EditMode::FilterToning;
+    EXPECT_EQ(CutOutRect(s), (RectF{0.0f, 0.0f, 12.0f, 10.0f}));
+}
+
+TEST(LayerStackTest, OverlaysOnlyOnScreen) {
+    LayerStack s;
+    s.page = EditMode::ChangeSize;
+    s.size = QSize(40, 30);
+    s.background = {BackgroundKind::Colour, kRed, {}, {}};
+    s.showCropBox = true;
+    s.cropBox = {4.0f, 4.0f, 30.0f, 20.0f};
+    EXPECT_EQ(Compose(s).pixel(5, 5), kBlue);  // the frame's corner
+    s.forExport = true;
+    EXPECT_EQ(Compose(s).pixel(5, 5), kRed);
+    s.forExport = false;
+    s.showCropBox = false;
+    s.page = EditMode::ChangeBackground;
+    s.showPlacementFrame = true;
+    s.placement = {4.0f, 4.0f, 30.0f, 20.0f};
+    EXPECT_EQ(Compose(s).pixel(5, 5), kBlue);
+}
+
+TEST(LayerStackTest, ComposingAPartGivesThatPartOfTheWhole) {
+    LayerStack s;
+    s.page = EditMode::ChangeSize;
+    s.forExport = true;
+    s.size = QSize(24, 18);
+    QImage picture = Filled(3, 2, kGreen);
+    picture.setPixel(1, 1, kWhite);
+    s.background = {BackgroundKind::Picture, 0, picture, {}};
+    s.placement = {3.5f, 2.25f, 13.0f, 9.5f};
+    QImage cutOut = LeftColumns(8, 6, 4, 0x80FF0000u);
+    cutOut.setPixel(6, 5, kRed);
+    s.cutOut = cutOut;
+    s.shadow = Filled(8, 6, 0x60000000u);
+    s.shadowParams.colour = 0xFF000000u;
+    s.shadowParams.distance = 5;
+    s.shadowParams.angle = 30;
+    QImage whole = Filled(24, 18, 0u);
+    ASSERT_TRUE(ComposeLayers(whole, QRect(0, 0, 24, 18), s));
+    const QRect area(5, 3, 11, 9);
+    QImage part = Filled(area.width(), area.height(), 0u);
+    ASSERT_TRUE(ComposeLayers(part, area, s));
+    EXPECT_EQ(part, whole.copy(area));
+}
+
+TEST(LayerStackTest, AWrongTargetIsRefused) {
+    const LayerStack s = Stack(EditMode::ShadowBorder, false);
+    QImage small = Filled(5, 4, 0u);
+    EXPECT_FALSE(ComposeLayers(small, QRect(0, 0, 10, 4), s));
+    QImage premultiplied(10, 4, QImage::Format_ARGB32_Premultiplied);
+    EXPECT_FALSE(ComposeLayers(premultiplied, QRect(0, 0, 10, 4), s));
+    QImage none;
+    EXPECT_FALSE(ComposeLayers(none, QRect(0, 0, 10, 4), s));
+}
+
+}  // namespace
+}  // namespace quillora::canvas
