@@ -7,6 +7,7 @@
 #include "canvas/effects/ShadowBorder.h"
 #include "canvas/imaging/Imaging.h"
 #include "canvas/layout/Composition.h"
+#include "canvas/layout/LargePicture.h"
 #include "canvas/layout/SizePresets.h"
 #include "canvas/png/PngFile.h"
 
@@ -135,7 +136,7 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
         return built;
     }
 
-    QImage composed = imaging::newBitmap(area.width(), area.height());
+    QImage composed = AllocatePicture(area.width(), area.height());
     if (composed.isNull() || !ComposeLayers(composed, area, stack)) {
         return ExportStatus::OutOfMemory;
     }

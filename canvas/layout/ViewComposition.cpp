@@ -1,7 +1,7 @@
 #include "canvas/layout/ViewComposition.h"
 
 #include "canvas/document/CanvasDocument.h"
-#include "canvas/imaging/Imaging.h"
+#include "canvas/layout/LargePicture.h"
 
 namespace quillora::canvas {
 
@@ -36,7 +36,7 @@ QImage ComposeView(const CanvasDocument& doc) {
         return {};
     }
     const LayerStack stack = ViewLayers(doc);
-    QImage picture = imaging::newBitmap(stack.size.width(), stack.size.height());
+    QImage picture = AllocatePicture(stack.size.width(), stack.size.height());
     if (picture.isNull() || !ComposeLayers(picture, QRect(QPoint(0, 0), stack.size), stack)) {
         return {};
     }

@@ -2,7 +2,9 @@
 
 #include <QImage>
 
+#include "canvas/imaging/Imaging.h"
 #include "canvas/layout/Composition.h"
+#include "canvas/layout/LargePicture.h"
 
 namespace quillora::canvas {
 namespace {
@@ -161,6 +163,16 @@ TEST(LayerStackTest, AWrongTargetIsRefused) {
     EXPECT_FALSE(ComposeLayers(premultiplied, QRect(0, 0, 10, 4), s));
     QImage none;
     EXPECT_FALSE(ComposeLayers(none, QRect(0, 0, 10, 4), s));
+}
+
+TEST(LayerStackTest, LargePicturesAreAllocatedOrRefused) {
+    const QImage picture = AllocatePicture(3000, 2000);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.format(), QImage::Format_ARGB32);
+    EXPECT_EQ(picture.size(), QSize(3000, 2000));
+    EXPECT_TRUE(AllocatePicture(0, 10).isNull());
+    EXPECT_TRUE(AllocatePicture(10, -1).isNull());
+    EXPECT_TRUE(AllocatePicture(65536, 65536).isNull());  // far above imaging::kMaxPixels
 }
 
 }  // namespace
