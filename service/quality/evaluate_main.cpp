@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "common/codec/Base64.h"
 #include "service/quality/MatteScore.h"
 #include "service/quality/SyntheticScenes.h"
 #include "service/segment/ClassicalSegmenter.h"
@@ -139,7 +140,8 @@ int main(int argc, char** argv) {
             const auto start = Clock::now();
             const MattingResult result =
                 ComputeCutOut(bytes, SceneSubject(kind), true, 100'000'000, segmenter);
-            std::printf("  %s: %.2f s (%s, %zu bytes of PNG)\n",
+            const std::string answer = quillora::codec::Base64Encode(result.png);
+            std::printf("  %s: %.2f s (%s, %zu characters of Base64 PNG)\n",
                         std::string(SceneKindName(kind)).c_str(), Seconds(start),
                         result.png.empty() ? result.error.c_str() : "ok", result.png.size());
         }

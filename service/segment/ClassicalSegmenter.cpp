@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "service/segment/CutScore.h"
@@ -13,6 +14,7 @@ namespace quillora::service {
 namespace {
 
 constexpr int kSearchSide = 320;
+constexpr std::uint64_t kGeneratorState = 0x2545F4914F6CDD1DULL;
 constexpr int kGrabCutRounds = 4;
 constexpr int kSearchRounds = 3;
 constexpr int kFinishRounds = 2;
@@ -36,6 +38,9 @@ cv::Mat RunGrabCut(const cv::Mat& bgr, cv::Mat labels, int rounds,
                    double speckShare = kSpeckShare) {
     if (HasBoth(labels)) {
         try {
+            // GrabCut starts its colour models with k-means from random picks;
+            // a fixed generator state on this thread keeps answers repeatable.
+            cv::theRNG().state = kGeneratorState;
             cv::Mat backgroundModel;
             cv::Mat foregroundModel;
             cv::grabCut(bgr, labels, cv::Rect(), backgroundModel, foregroundModel, rounds,
@@ -102,16 +107,16 @@ cv::Mat SearchBusyScene(const cv::Mat& photoBgr, const cv::Mat& small,
         }
         guesses.push_back(BoxLabels(tiny.size(), box));
     }
-    cv::Mat best;
-    double bestScore = -1;
-    for (cv::Mat& labels : guesses) {
-        cv::Mat cut = RunGrabCut(tiny, labels, kSearchRounds);
-        const double score = ScoreCut(tiny, cut, bottomIsOpen);
-        if (score > bestScore) {
-            bestScore = score;
-            best = cut;
+    std::vector<cv::Mat> cuts(guesses.size());
+    std::vector<double> scores(guesses.size(), -1);
+    cv::parallel_for_(cv::Range(0, static_cast<int>(guesses.size())), [&](const cv::Range& range) {
+        for (int i = range.start; i < range.end; ++i) {
+            cuts[i] = RunGrabCut(tiny, guesses[i], kSearchRounds);
+            scores[i] = ScoreCut(tiny, cuts[i], bottomIsOpen);
         }
-    }
+    });
+    const auto bestAt = std::max_element(scores.begin(), scores.end()) - scores.begin();
+    const cv::Mat& best = cuts[bestAt];
     if (cv::countNonZero(best) == 0) {
         return RunGrabCut(small, markers.labels, kGrabCutRounds);
     }

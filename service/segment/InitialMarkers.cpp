@@ -14,10 +14,14 @@ namespace {
 
 // An edge whose colours stay within this spread (Lab units) is a backdrop.
 constexpr double kPlainSpread = 9.0;
+// ... and most of the edges show that one colour.
+constexpr double kPlainEdgeShare = 0.8;
 // Distances in spreads beyond which a colour is surely not the backdrop's,
 // and within which it surely is when it touches the edge.
 constexpr float kSurelyNotBackdrop = 6.f;
 constexpr float kSurelyBackdrop = 1.5f;
+// A subject on a backdrop leaves at least this share of the frame to it.
+constexpr double kMostOfThePicture = 0.5;
 // Largest lightness change per pixel (Lab L, 0..255) inside a shadow.
 constexpr float kShadowStep = 5.f;
 
@@ -191,7 +195,8 @@ InitialMarkers MakeInitialMarkers(const cv::Mat& bgr, Subject subject) {
 
     const cv::Mat lab = ToLab(bgr);
     const BorderColours colours = LearnBorderColours(lab, sides);
-    markers.plainBackdrop = colours.typicalSpread < kPlainSpread;
+    markers.plainBackdrop =
+        colours.typicalSpread < kPlainSpread && colours.mainShare >= kPlainEdgeShare;
     const cv::Mat fromBorder = DistanceFromBorderColours(lab, colours);
     const cv::Mat barrier = BarrierDistance(lab, sides);
 
@@ -216,8 +221,13 @@ InitialMarkers MakeInitialMarkers(const cv::Mat& bgr, Subject subject) {
     cv::morphologyEx(candidate, candidate, cv::MORPH_OPEN, small);
     candidate = MainParts(candidate);
 
-    markers.labels = cv::Mat(size, CV_8U, cv::Scalar(cv::GC_PR_BGD));
     const double area = cv::countNonZero(candidate);
+    if (markers.plainBackdrop && area > size.area() * kMostOfThePicture) {
+        // Even edges around a subject that fills most of the frame: the edges
+        // are a frame or vignette, not a backdrop.
+        markers.plainBackdrop = false;
+    }
+    markers.labels = cv::Mat(size, CV_8U, cv::Scalar(cv::GC_PR_BGD));
     cv::Rect box = cv::boundingRect(candidate);
     if (area < size.area() * 0.002) {
         box = Grown(cv::Rect(size.width / 2, size.height / 2, 0, 0), 0.4, size);

@@ -17,6 +17,9 @@ constexpr int kMaxSamples = 4000;
 // moves colours by a few units.
 constexpr float kSpreadFloor = 3.0f;
 constexpr int kBarrierPasses = 3;
+// Lab distance within which edge colours count as the same backdrop (light
+// fall-off across a backdrop stays inside it).
+constexpr double kSameBackdrop = 30.0;
 
 int StripWidth(const cv::Mat& image) {
     return std::max(2, cvRound(std::min(image.cols, image.rows) * 0.02));
@@ -56,6 +59,10 @@ BorderColours LearnBorderColours(const cv::Mat& lab, const BackgroundSides& side
         }
         samples.swap(picked);
     }
+    if (samples.size() == 1) {
+        // k-means reads a single row as one-dimensional points.
+        samples.push_back(samples.front());
+    }
     BorderColours colours;
     const int k = std::min<int>(kClusters, static_cast<int>(samples.size()));
     if (k < 1) {
@@ -84,6 +91,13 @@ BorderColours LearnBorderColours(const cv::Mat& lab, const BackgroundSides& side
         colours.spreads.at<float>(c) = std::max(kSpreadFloor, std::sqrt(mean));
     }
     colours.typicalSpread = std::sqrt(total / std::max(1, data.rows));
+    const int largest =
+        static_cast<int>(std::max_element(counts.begin(), counts.end()) - counts.begin());
+    int near = 0;
+    for (int i = 0; i < data.rows; ++i) {
+        near += cv::norm(data.row(i), colours.centres.row(largest)) < kSameBackdrop ? 1 : 0;
+    }
+    colours.mainShare = double(near) / std::max(1, data.rows);
     return colours;
 }
 

@@ -18,6 +18,7 @@ struct BorderColours {
     cv::Mat centres;           // K x 3, float Lab
     cv::Mat spreads;           // K x 1, float, root mean square distance inside each cluster
     double typicalSpread = 0;  // over all edge samples: small for a plain backdrop
+    double mainShare = 0;      // share of edge samples near the largest cluster
 };
 
 // Clusters the Lab colours of a strip along the chosen sides.

@@ -1,8 +1,10 @@
 #include "service/server/MattingAnswer.h"
 
 #include <json/writer.h>
+#include <opencv2/core.hpp>
 
 #include <charconv>
+#include <new>
 
 #include "common/codec/Base64.h"
 #include "service/imaging/PhotoCodec.h"
@@ -45,8 +47,23 @@ std::string MattingRefusal(std::string_view message) {
     return Json::writeString(writer, answer);
 }
 
-MattingResult ComputeCutOut(std::string_view photoBytes, Subject subject, bool softEdge,
-                            std::int64_t maxPixels, const Segmenter& segmenter) {
+namespace {
+
+// Runs a computation that may throw (OpenCV reports failures by exception,
+// memory may run out) and turns a throw into a failed result.
+template <typename Compute>
+MattingResult Guarded(Compute compute) {
+    try {
+        return compute();
+    } catch (const cv::Exception&) {
+        return {{}, "cut-out failed"};
+    } catch (const std::bad_alloc&) {
+        return {{}, "not enough memory"};
+    }
+}
+
+MattingResult CutOutOf(std::string_view photoBytes, Subject subject, bool softEdge,
+                       std::int64_t maxPixels, const Segmenter& segmenter) {
     const DecodedPhoto photo = DecodePhoto(photoBytes, maxPixels);
     if (photo.bgr.empty()) {
         return {{}, photo.error};
@@ -62,8 +79,8 @@ MattingResult ComputeCutOut(std::string_view photoBytes, Subject subject, bool s
     return {std::move(png), {}};
 }
 
-MattingResult ComputeRefine(std::string_view photoBytes, std::string_view maskBytes,
-                            std::int64_t maxPixels) {
+MattingResult RefineOf(std::string_view photoBytes, std::string_view maskBytes,
+                       std::int64_t maxPixels) {
     const DecodedPhoto photo = DecodePhoto(photoBytes, maxPixels);
     if (photo.bgr.empty()) {
         return {{}, photo.error};
@@ -78,6 +95,18 @@ MattingResult ComputeRefine(std::string_view photoBytes, std::string_view maskBy
         return {{}, "cut-out cannot be made"};
     }
     return {std::move(png), {}};
+}
+
+}  // namespace
+
+MattingResult ComputeCutOut(std::string_view photoBytes, Subject subject, bool softEdge,
+                            std::int64_t maxPixels, const Segmenter& segmenter) {
+    return Guarded([&] { return CutOutOf(photoBytes, subject, softEdge, maxPixels, segmenter); });
+}
+
+MattingResult ComputeRefine(std::string_view photoBytes, std::string_view maskBytes,
+                            std::int64_t maxPixels) {
+    return Guarded([&] { return RefineOf(photoBytes, maskBytes, maxPixels); });
 }
 
 std::string AnswerMattingForm(const FormFields& fields, std::string_view key,

@@ -1,7 +1,9 @@
 #include <httplib.h>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <limits>
 
 #include "service/server/MattingAnswer.h"
 #include "service/server/ServiceContext.h"
@@ -17,12 +19,33 @@ const char* const kMattingPath = "/quillora/cutout.py";
 // is refused even though every single read came within the read time-out.
 constexpr auto kBodyDeadline = std::chrono::seconds(120);
 
+// The Content-Length the client declared; 0 when there is none, and the
+// largest value for one that is not a plain number.
+std::int64_t DeclaredLength(const httplib::Request& request) {
+    const std::string text = request.get_header_value("Content-Length");
+    std::int64_t length = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), length);
+    if (text.empty()) {
+        return 0;
+    }
+    return error == std::errc() && end == text.data() + text.size()
+               ? length
+               : std::numeric_limits<std::int64_t>::max();
+}
+
 }  // namespace
 
 void RegisterMattingRoutes(httplib::Server& server, ServiceContext& context) {
-    server.Post(kMattingPath, [&context](const httplib::Request&, httplib::Response& response,
+    server.Post(kMattingPath, [&context](const httplib::Request& request,
+                                         httplib::Response& response,
                                          const httplib::ContentReader& readBody) {
         const ServiceConfig config = context.config.Current();
+        // A declared length over the limit is refused before any byte is read.
+        if (DeclaredLength(request) > config.maxBodyBytes) {
+            response.set_content(MattingRefusal("request body too large"), kJson);
+            response.set_header("Connection", "close");
+            return;
+        }
         const auto started = std::chrono::steady_clock::now();
         std::string body;
         bool tooLarge = false;

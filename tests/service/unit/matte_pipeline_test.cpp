@@ -196,6 +196,20 @@ TEST(ClassicalSegmenter, SamePhotoGivesTheSameMatte) {
     EXPECT_EQ(cv::norm(first, second, cv::NORM_INF), 0);
 }
 
+TEST(ClassicalSegmenter, TinyAndThinPhotosGiveAFullSizeAnswer) {
+    const ClassicalSegmenter segmenter;
+    for (const cv::Size size :
+         {cv::Size(1, 1), cv::Size(3, 2), cv::Size(1, 40), cv::Size(700, 2)}) {
+        cv::Mat photo(size, CV_8UC3);
+        cv::randu(photo, cv::Scalar::all(0), cv::Scalar::all(256));
+        for (const Subject subject : {Subject::Object, Subject::Person}) {
+            const cv::Mat cutOut = MakeCutOut(photo, segmenter, subject, true);
+            ASSERT_EQ(cutOut.size(), size) << size;
+            EXPECT_EQ(cutOut.type(), CV_8UC4);
+        }
+    }
+}
+
 TEST(ClassicalSegmenter, RefusesWhatIsNotAColourPhoto) {
     const ClassicalSegmenter segmenter;
     EXPECT_TRUE(segmenter.Segment(cv::Mat(), Subject::Object).empty());
