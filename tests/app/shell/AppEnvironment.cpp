@@ -1,0 +1,16 @@
+#include "DialogTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Windows may be members of test fixtures, built before SetUp: the
+// application exists before the first test, also when one test runs alone.
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { quillora::test::DialogApp(); }
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+}  // namespace
