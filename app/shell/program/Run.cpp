@@ -32,6 +32,8 @@ namespace quillora::shell {
 namespace {
 
 constexpr char kInstallerName[] = "QuilloraSetup.exe";
+// Arabic reads from right to left: windows are mirrored.
+constexpr int kArabicLanguageId = 864;
 constexpr char kUninstallerName[] = "uninst";
 constexpr char kExtensionName[] = "ext.so";
 // The main window's size before its layout gives its own.
@@ -56,6 +58,9 @@ bool LoadSkin(StartupRecords& records) {
     ui::CPaintManagerUI::SetSkinPath(records.values.applicationFolder + QStringLiteral("/skin/"));
     ui::CPaintManagerUI::ApplyStyleSheet();
     ui::CSkinManager::LoadStringTable(LanguageCode(records.values.languageId));
+    if (records.values.languageId == kArabicLanguageId) {
+        QApplication::setLayoutDirection(Qt::RightToLeft);
+    }
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/skin/icons/quillora.svg")));
     return true;
 }

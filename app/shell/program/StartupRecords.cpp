@@ -79,17 +79,15 @@ void FillReportContext(StartupRecords& records) {
 }
 
 void UploadCrashReport(StartupRecords& records) {
-    if (records.settings.sendAction == 0) {
+    // Without a reporter the report would be marked as sent and never go out.
+    if (records.settings.sendAction == 0 || records.reporter == nullptr) {
         return;
     }
     QuilloraRegistry registry = QuilloraRegistry::Open();
     const QString report =
         records.values.applicationFolder + QLatin1Char('/') + QLatin1String(kCrashReportName);
-    UploadPendingDump(report, registry, [&records](const QString& path) {
-        if (records.reporter != nullptr) {
-            records.reporter->UploadFile(path);
-        }
-    });
+    UploadPendingDump(report, registry,
+                      [&records](const QString& path) { records.reporter->UploadFile(path); });
 }
 
 }  // namespace quillora::shell
