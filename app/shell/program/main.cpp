@@ -5,6 +5,7 @@
 #include "app/shell/core/SingleInstance.h"
 #include "app/shell/program/Run.h"
 #include "app/shell/program/StartupRecords.h"
+#include "app/shell/program/UsageReports.h"
 #include "net/transport/Diagnostics.h"
 #include "platform/folders/Folders.h"
 #include "ui/Dpi.h"
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
     }
 
     // 4. to 6. Settings, language, services, reports, the last crash report.
+    PlugInUsageReports();
     StartupRecords records;
     LoadStartupRecords(records);
     net::SetLogWriter([](const std::string& line) { WriteLog(QString::fromStdString(line)); });
