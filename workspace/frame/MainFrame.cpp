@@ -17,10 +17,7 @@ constexpr char kBtnMax[] = "btnMax";
 constexpr char kBtnRestore[] = "btnRestore";
 }  // namespace
 
-CMainFrame::CMainFrame(const OemInfo& oem) : oem_(oem) {
-    // The main window always casts its shadow; the dialog switch is for dialogs.
-    SetShadowEnabled(true);
-}
+CMainFrame::CMainFrame(const OemInfo& oem) : oem_(oem) {}
 
 CMainFrame::~CMainFrame() = default;
 
