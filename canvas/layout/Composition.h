@@ -11,6 +11,14 @@
 
 namespace quillora::canvas {
 
+// One picture layer (shadow, border or cut-out). A full layer has the size of
+// the whole picture before placement; image may hold only a part of it (the
+// part a crop needs), given in full-layer pixels. A null part is the whole.
+struct LayerPicture {
+    QImage image;
+    QRect part;
+};
+
 // Everything one picture of the canvas is stacked from, as plain values: the
 // screen fills it from the view-sized pictures at the view scale, the export
 // from full-size pictures at scale 1. Layers whose picture is null are left
@@ -24,11 +32,11 @@ struct LayerStack {
     // in this picture's pixels.
     RectF placement{};
     BackgroundLayer background;
-    QImage shadow;  // drawn while shadowParams' colour is on
+    LayerPicture shadow;  // drawn while shadowParams' colour is on
     ShadowParams shadowParams;
-    QImage border;  // drawn while borderParams' colour is on
+    LayerPicture border;  // drawn while borderParams' colour is on
     BorderParams borderParams;
-    QImage cutOut;
+    LayerPicture cutOut;
     // Screen only: the crop box of the change-size page and the placement
     // frame of the change-background page.
     bool showCropBox = false;
@@ -46,6 +54,14 @@ constexpr bool UsesPlacement(EditMode page) {
 
 // Where the cut-out is drawn: the placement rectangle, or the whole picture.
 RectF CutOutRect(const LayerStack& stack);
+
+// Where a part of a full layer of fullSize pixels, drawn over rect, lands.
+RectF PartRect(const RectF& rect, const QSize& fullSize, const QRect& part);
+
+// The part of a full layer of fullSize pixels, drawn over rect, that reaches
+// area, grown by margin pixels on every side (the reach of a blur applied to
+// the part) and kept inside the layer. Empty when none of it reaches area.
+QRect NeededPart(const RectF& rect, const QSize& fullSize, const QRect& area, int margin);
 
 // Stacks the layers, in this order: the background; the shadow and then the
 // border (on screen not in the cut-out page; in a saved picture always);

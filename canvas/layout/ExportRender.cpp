@@ -32,26 +32,61 @@ float UsableScale(float scale) {
     return scale > 0.0f ? scale : 1.0f;
 }
 
+// Pixels a blur of radius r reaches at most: its passes add up to about
+// 1.5 r for wide blurs and 2 r for narrow ones; a little more is safe.
+int BlurReach(int radius) {
+    return radius > 0 ? 2 * radius + 4 : 0;
+}
+
+// The part of the cut-out a layer needs for area: the whole cut-out when
+// nothing is cropped (no copy), else a copy of the part.
+LayerPicture Source(const QImage& cutOut, const RectF& rect, const QSize& size, const QRect& area,
+                    int margin) {
+    const QRect part = NeededPart(rect, size, area, margin);
+    if (part.isEmpty()) {
+        return {};
+    }
+    if (part == cutOut.rect()) {
+        return {cutOut, QRect()};
+    }
+    return {cutOut.copy(part), part};
+}
+
 // A layer that is shown must be in the saved picture: a layer that cannot be
-// made fails the save instead of quietly leaving it out.
-ExportStatus BuildLayers(const CanvasDocument& doc, LayerStack& stack) {
+// made fails the save instead of quietly leaving it out. Each layer is made
+// only from the part of the cut-out that reaches area.
+ExportStatus BuildLayers(const CanvasDocument& doc, const QRect& area, LayerStack& stack) {
     const DocumentBitmaps& b = doc.bitmaps;
+    const QImage& cutOut = b.resultImage;
+    const RectF cut = CutOutRect(stack);
+    const auto build = [](LayerPicture& layer, auto&& make) {
+        if (layer.image.isNull()) {
+            return true;  // nothing of this layer reaches the saved part
+        }
+        layer.image = make(layer.image);
+        return !layer.image.isNull();
+    };
     if (AlphaOf(doc.shadow.colour) != 0 && !b.shadowImage.isNull()) {
-        stack.shadow = BuildExportShadow(b.resultImage, doc.shadow);
-        if (stack.shadow.isNull()) {
+        stack.shadow = Source(cutOut, ShadowRect(doc.shadow, 1.0f, cut), stack.size, area,
+                              BlurReach(doc.shadow.blur));
+        if (!build(stack.shadow,
+                   [&](const QImage& part) { return BuildExportShadow(part, doc.shadow); })) {
             return ExportStatus::OutOfMemory;
         }
     }
     if (AlphaOf(doc.border.colour) != 0 && !b.borderImage.isNull()) {
-        stack.border = BuildExportBorder(b.resultImage, doc.border);
-        if (stack.border.isNull()) {
+        stack.border = Source(cutOut, BorderRect(doc.border, 1.0f, cut), stack.size, area, 0);
+        if (!build(stack.border,
+                   [&](const QImage& part) { return BuildExportBorder(part, doc.border); })) {
             return ExportStatus::OutOfMemory;
         }
     }
     if (!b.filterImage.isNull() && !b.viewResult.isNull()) {
+        const bool plain = doc.mode == EditMode::CutOut;
         stack.cutOut =
-            doc.mode == EditMode::CutOut ? b.resultImage : FilteredCopy(b.resultImage, doc.filter);
-        if (stack.cutOut.isNull()) {
+            Source(cutOut, cut, stack.size, area, plain ? 0 : BlurReach(doc.filter.blurry));
+        if (!plain && !build(stack.cutOut,
+                             [&](const QImage& part) { return FilteredCopy(part, doc.filter); })) {
             return ExportStatus::OutOfMemory;
         }
     }
@@ -132,7 +167,7 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
                         QImage()};
     stack.shadowParams = doc.shadow;
     stack.borderParams = doc.border;
-    if (const ExportStatus built = BuildLayers(doc, stack); built != ExportStatus::Ok) {
+    if (const ExportStatus built = BuildLayers(doc, area, stack); built != ExportStatus::Ok) {
         return built;
     }
 

@@ -17,13 +17,13 @@ LayerStack ViewLayers(const CanvasDocument& doc) {
                         doc.checkerTile};
     const bool hasCutOut = !b.resultImage.isNull();
     if (hasCutOut) {
-        stack.shadow = b.shadowImage;
-        stack.border = b.borderImage;
+        stack.shadow.image = b.shadowImage;
+        stack.border.image = b.borderImage;
     }
     stack.shadowParams = doc.shadow;
     stack.borderParams = doc.border;
     if (hasCutOut && !b.viewResult.isNull() && !b.filterImage.isNull()) {
-        stack.cutOut = doc.mode == EditMode::CutOut ? b.viewResult : b.filterImage;
+        stack.cutOut.image = doc.mode == EditMode::CutOut ? b.viewResult : b.filterImage;
     }
     stack.showCropBox = doc.mode == EditMode::ChangeSize && doc.background.cropActive;
     stack.cropBox = doc.background.cropRect;

@@ -40,13 +40,13 @@ LayerStack Stack(EditMode page, bool forExport) {
     s.forExport = forExport;
     s.size = QSize(10, 4);
     s.background = {BackgroundKind::Colour, kBlue, {}, Filled(1, 1, kGrey)};
-    s.shadow = Filled(10, 4, kGreen);
+    s.shadow.image = Filled(10, 4, kGreen);
     s.shadowParams.colour = 0xFF000000u;
     s.shadowParams.distance = 0;
-    s.border = LeftColumns(10, 4, 5, kWhite);
+    s.border.image = LeftColumns(10, 4, 5, kWhite);
     s.borderParams.colour = 0xFF000000u;
     s.borderParams.thickness = 0;
-    s.cutOut = LeftColumns(10, 4, 3, kRed);
+    s.cutOut.image = LeftColumns(10, 4, 3, kRed);
     return s;
 }
 
@@ -78,12 +78,12 @@ TEST(LayerStackTest, TheCutOutPageShowsNeitherShadowNorBorderButSavesThem) {
 TEST(LayerStackTest, LayersWhoseColourIsOffOrWhosePictureIsMissingAreLeftOut) {
     LayerStack s = Stack(EditMode::FilterToning, true);
     s.shadowParams.colour = 0x00000000u;  // off, though a picture exists
-    s.border = QImage();
+    s.border.image = QImage();
     const QImage out = Compose(s);
     EXPECT_EQ(out.pixel(1, 0), kRed);
     EXPECT_EQ(out.pixel(4, 0), kBlue);
     EXPECT_EQ(out.pixel(8, 0), kBlue);
-    s.cutOut = QImage();
+    s.cutOut.image = QImage();
     s.background.kind = BackgroundKind::None;
     EXPECT_EQ(Compose(s).pixel(1, 0), 0x00FFFFFFu);  // cleared, nothing drawn
 }
@@ -95,8 +95,8 @@ TEST(LayerStackTest, PlacementPagesDrawTheCutOutAndItsShadowInThePlacement) {
     s.size = QSize(12, 10);
     s.background = {BackgroundKind::Colour, kBlue, {}, {}};
     s.placement = {2.0f, 3.0f, 4.0f, 4.0f};
-    s.cutOut = Filled(4, 4, kRed);
-    s.shadow = Filled(4, 4, kGreen);
+    s.cutOut.image = Filled(4, 4, kRed);
+    s.shadow.image = Filled(4, 4, kGreen);
     s.shadowParams.colour = 0xFF000000u;
     s.shadowParams.distance = 3;
     s.shadowParams.angle = 90;  // downwards
@@ -142,8 +142,8 @@ TEST(LayerStackTest, ComposingAPartGivesThatPartOfTheWhole) {
     s.placement = {3.5f, 2.25f, 13.0f, 9.5f};
     QImage cutOut = LeftColumns(8, 6, 4, 0x80FF0000u);
     cutOut.setPixel(6, 5, kRed);
-    s.cutOut = cutOut;
-    s.shadow = Filled(8, 6, 0x60000000u);
+    s.cutOut.image = cutOut;
+    s.shadow.image = Filled(8, 6, 0x60000000u);
     s.shadowParams.colour = 0xFF000000u;
     s.shadowParams.distance = 5;
     s.shadowParams.angle = 30;
@@ -153,6 +153,60 @@ TEST(LayerStackTest, ComposingAPartGivesThatPartOfTheWhole) {
     QImage part = Filled(area.width(), area.height(), 0u);
     ASSERT_TRUE(ComposeLayers(part, area, s));
     EXPECT_EQ(part, whole.copy(area));
+}
+
+TEST(LayerStackTest, PartsOfALayerLandWhereTheWholeWould) {
+    // A 100 x 50 layer drawn over (10, 20, 200, 100): twice the size.
+    EXPECT_EQ(PartRect({10.0f, 20.0f, 200.0f, 100.0f}, QSize(100, 50), QRect(30, 5, 20, 10)),
+              (RectF{70.0f, 30.0f, 40.0f, 20.0f}));
+    EXPECT_EQ(PartRect({10.0f, 20.0f, 200.0f, 100.0f}, QSize(100, 50), QRect()),
+              (RectF{10.0f, 20.0f, 200.0f, 100.0f}));
+    // The picture's area (70, 30, 40, 20) needs layer pixels (30, 5, 20, 10),
+    // one more for smooth scaling, and the margin.
+    EXPECT_EQ(NeededPart({10.0f, 20.0f, 200.0f, 100.0f}, QSize(100, 50), QRect(70, 30, 40, 20), 0),
+              QRect(29, 4, 22, 12));
+    EXPECT_EQ(NeededPart({10.0f, 20.0f, 200.0f, 100.0f}, QSize(100, 50), QRect(70, 30, 40, 20), 3),
+              QRect(26, 1, 28, 18));
+    // Kept inside the layer; nothing when the area misses it.
+    EXPECT_EQ(NeededPart({0.0f, 0.0f, 100.0f, 50.0f}, QSize(100, 50), QRect(-10, -10, 30, 30), 5),
+              QRect(0, 0, 26, 26));
+    EXPECT_TRUE(NeededPart({0.0f, 0.0f, 100.0f, 50.0f}, QSize(100, 50), QRect(200, 0, 30, 30), 5)
+                    .isEmpty());
+    EXPECT_TRUE(
+        NeededPart({0.0f, 0.0f, 0.0f, 50.0f}, QSize(100, 50), QRect(0, 0, 30, 30), 5).isEmpty());
+}
+
+TEST(LayerStackTest, ALayerGivenInPartDrawsLikeTheWhole) {
+    LayerStack s;
+    s.page = EditMode::FilterToning;
+    s.forExport = true;
+    s.size = QSize(12, 8);
+    QImage cutOut = Filled(12, 8, 0u);
+    for (int y = 2; y < 7; ++y) {
+        for (int x = 3; x < 10; ++x) {
+            cutOut.setPixel(x, y, qRgba(x * 20, y * 30, 90, 100 + x * 10));
+        }
+    }
+    s.cutOut.image = cutOut;
+    QImage whole = Filled(12, 8, 0u);
+    ASSERT_TRUE(ComposeLayers(whole, QRect(0, 0, 12, 8), s));
+    const QRect part(2, 1, 9, 6);
+    s.cutOut = {cutOut.copy(part), part};
+    QImage fromPart = Filled(12, 8, 0u);
+    ASSERT_TRUE(ComposeLayers(fromPart, QRect(0, 0, 12, 8), s));
+    // Where the layer is transparent the colour of the cleared picture may
+    // show through as it is (outside the part) or as black (inside): both
+    // are fully transparent.
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 12; ++x) {
+            const QRgb expected = whole.pixel(x, y);
+            const QRgb actual = fromPart.pixel(x, y);
+            EXPECT_EQ(qAlpha(actual), qAlpha(expected)) << x << ", " << y;
+            if (qAlpha(expected) != 0) {
+                EXPECT_EQ(actual, expected) << x << ", " << y;
+            }
+        }
+    }
 }
 
 TEST(LayerStackTest, AWrongTargetIsRefused) {

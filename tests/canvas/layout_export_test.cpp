@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "canvas/document/CanvasDocument.h"
 #include "canvas/effects/EffectLayers.h"
 #include "canvas/layout/BackgroundAndSize.h"
@@ -152,6 +155,53 @@ TEST_F(ExportTest, RatioCropsSaveTheBoxAtFullResolution) {
     const QRect inside = QRect(240, 40, 400, 600).intersected(whole.rect());
     EXPECT_EQ(cropped.copy(0, 0, inside.width(), inside.height()), whole.copy(inside));
     EXPECT_EQ(qAlpha(cropped.pixel(10, 599)), 0);
+}
+
+// The largest difference of any channel between two pictures of one size.
+int LargestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            for (int shift = 0; shift < 32; shift += 8) {
+                largest = std::max(largest,
+                                   std::abs(int((p >> shift) & 0xFF) - int((q >> shift) & 0xFF)));
+            }
+        }
+    }
+    return largest;
+}
+
+// A crop makes its layers from the part of the cut-out it needs (plus the
+// reach of the blurs); the result must be what cropping the whole gives:
+// exactly, except where a stretched layer (the border) is sampled from a
+// part instead of the whole, which may move a level or two.
+TEST_F(ExportTest, ACropHoldsWhatTheWholePictureHoldsThere) {
+    Load(500, 400);
+    ASSERT_TRUE(effects_.SetShadowColour(kShadowRef, false));  // blur 20, 20 to the right
+    ASSERT_TRUE(effects_.SetFilterPreset(3));
+    ASSERT_TRUE(effects_.SetBlurry(3));
+    ASSERT_TRUE(layout_.SetBackgroundColour(kBlueRef, false));
+    doc_.SetMode(EditMode::ChangeSize);
+    ASSERT_TRUE(layout_.SetSizePreset(0));
+    for (const bool withBorder : {false, true}) {
+        if (withBorder) {
+            ASSERT_TRUE(effects_.SetBorderColour(0x00FFFFFFu, false));
+        }
+        for (const RectF& box :
+             {RectF{150.0f, 60.0f, 80.0f, 70.0f}, RectF{248.0f, 90.0f, 52.0f, 50.0f},
+              RectF{0.0f, 0.0f, 60.0f, 60.0f}}) {
+            doc_.background.cropRect = box;
+            doc_.background.cropApplied = false;
+            const QImage whole = Export();
+            ASSERT_TRUE(layout_.ApplyCrop());
+            const QImage cropped = Export();
+            const QRect region(int(box.x * 2), int(box.y * 2), int(box.w * 2), int(box.h * 2));
+            ASSERT_EQ(cropped.size(), region.size());
+            EXPECT_LE(LargestDifference(cropped, whole.copy(region)), withBorder ? 2 : 0)
+                << box.x << ", " << box.y << (withBorder ? " with border" : "");
+        }
+    }
 }
 
 TEST_F(ExportTest, FailuresSaySo) {
