@@ -9,8 +9,7 @@ namespace quillora::canvas {
 
 namespace {
 
-constexpr int kSoftnessSpan = 100 - 10;
-static_assert(params::kBrushSoftness.maximum - params::kBrushSoftness.minimum == kSoftnessSpan);
+constexpr int kSoftnessSpan = params::kBrushSoftness.maximum - params::kBrushSoftness.minimum;
 
 float Feather(float radius, int softness) {
     const int s = params::kBrushSoftness.Clamp(softness) - params::kBrushSoftness.minimum;
@@ -80,7 +79,7 @@ void Accumulate(const Capsule& c, const RectI& box, CoverageMask& mask) {
     const float lengthSquared = dx * dx + dy * dy;
     for (int y = box.y; y < box.y + box.h; ++y) {
         std::uint8_t* row =
-            mask.values.data() + static_cast<std::size_t>(y - mask.box.y) * mask.box.w - mask.box.x;
+            mask.values.data() + static_cast<std::size_t>(y - mask.box.y) * mask.box.w;
         const float py = static_cast<float>(y) + 0.5f - c.ay;
         for (int x = box.x; x < box.x + box.w; ++x) {
             const float px = static_cast<float>(x) + 0.5f - c.ax;
@@ -93,7 +92,8 @@ void Accumulate(const Capsule& c, const RectI& box, CoverageMask& mask) {
             const float coverage =
                 BrushCoverage(std::sqrt(ex * ex + ey * ey), c.radius, c.softness);
             const auto level = static_cast<std::uint8_t>(std::lround(coverage * 255.0f));
-            row[x] = std::max(row[x], level);
+            std::uint8_t& held = row[x - mask.box.x];
+            held = std::max(held, level);
         }
     }
 }
