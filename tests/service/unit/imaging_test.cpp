@@ -67,7 +67,9 @@ TEST(ImageProbe, ReadsJpegFrameHeaderBehindOtherSegments) {
 
 TEST(ImageProbe, ReadsBmpAndWebPSizes) {
     std::string bmp = "BM";
-    PutLe(bmp, 0, 4 * 3);
+    for (int field = 0; field < 3; ++field) {  // file size, reserved, pixel offset
+        PutLe(bmp, 0, 4);
+    }
     PutLe(bmp, 40, 4);
     PutLe(bmp, 640, 4);
     PutLe(bmp, static_cast<std::uint32_t>(-480), 4);  // top-down rows
