@@ -68,18 +68,24 @@ class Gate {
 public:
     void Pass() {
         std::unique_lock lock(mutex_);
-        ++arrived_;
+        const int mine = ++arrived_;
         changed_.notify_all();
-        changed_.wait(lock, [this] { return open_; });
+        changed_.wait(lock, [this, mine] { return open_ && mine != heldArrival_; });
     }
     void Open() {
         const std::lock_guard lock(mutex_);
         open_ = true;
+        heldArrival_ = 0;
         changed_.notify_all();
     }
     void Close() {
         const std::lock_guard lock(mutex_);
         open_ = false;
+    }
+    // Only the n-th arrival (counting from 1) waits for Open.
+    void HoldArrival(int n) {
+        const std::lock_guard lock(mutex_);
+        heldArrival_ = n;
     }
     int arrived() {
         const std::lock_guard lock(mutex_);
@@ -91,6 +97,7 @@ private:
     std::condition_variable changed_;
     bool open_ = true;
     int arrived_ = 0;
+    int heldArrival_ = 0;
 };
 
 }  // namespace quillora::test

@@ -169,9 +169,9 @@ TEST_F(WorkerTest, StopDuringTheSecondJobDropsItAndTheThird) {
     jobs.push_back(Job("one.jpg"));
     jobs.push_back(Job("two.jpg"));
     jobs.push_back(Job("three.jpg"));
+    gate_.HoldArrival(2);
     Submit(std::move(jobs));
     ASSERT_TRUE(WaitForMessages(1));
-    gate_.Close();
     ASSERT_TRUE(PumpUntil([&] { return gate_.arrived() == 2; }));
     worker_->setStopRequested(true);
     gate_.Open();
