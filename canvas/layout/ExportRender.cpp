@@ -39,7 +39,8 @@ int BlurReach(int radius) {
 }
 
 // The part of the cut-out a layer needs for area: the whole cut-out when
-// nothing is cropped (no copy), else a copy of the part.
+// nothing is cropped, else the part, read in place (the layer builders copy
+// what they change, so the cut-out itself is never written).
 LayerPicture Source(const QImage& cutOut, const RectF& rect, const QSize& size, const QRect& area,
                     int margin) {
     const QRect part = NeededPart(rect, size, area, margin);
@@ -49,7 +50,9 @@ LayerPicture Source(const QImage& cutOut, const RectF& rect, const QSize& size, 
     if (part == cutOut.rect()) {
         return {cutOut, QRect()};
     }
-    return {cutOut.copy(part), part};
+    const uchar* first = cutOut.constScanLine(part.y()) + std::size_t(part.x()) * sizeof(QRgb);
+    return {QImage(first, part.width(), part.height(), cutOut.bytesPerLine(), cutOut.format()),
+            part};
 }
 
 // A layer that is shown must be in the saved picture: a layer that cannot be
@@ -175,6 +178,8 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
     if (composed.isNull() || !ComposeLayers(composed, area, stack)) {
         return ExportStatus::OutOfMemory;
     }
+    // The layers' memory goes back before the stretch needs its own.
+    stack = LayerStack();
     if (composed.size() != output) {
         composed = imaging::scaledCopy(composed, output.width(), output.height());
         if (composed.isNull()) {
