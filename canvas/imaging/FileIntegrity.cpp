@@ -108,7 +108,8 @@ bool jpegLooksComplete(const uint8_t* data, int64_t size) {
     return false;
 }
 
-bool bmpLooksComplete(const uint8_t* data, int64_t size) {
+bool bmpLooksComplete(const uint8_t* data, int64_t available, int64_t fileSize) {
+    const int64_t size = available;
     if (size < kBmpInfoSize + 4 || data[0] != 'B' || data[1] != 'M') {
         return true;
     }
@@ -137,8 +138,8 @@ bool bmpLooksComplete(const uint8_t* data, int64_t size) {
         return true;  // the decoder judges nonsense headers itself
     }
     const int64_t stride = (width * bitsPerPixel + 31) / 32 * 4;
-    const int64_t available = size - pixelOffset;
-    return available >= 0 && available / stride >= height;
+    const int64_t pixelBytes = fileSize - pixelOffset;
+    return pixelBytes >= 0 && pixelBytes / stride >= height;
 }
 
 int gifWholeImages(const uint8_t* data, int64_t size) {
@@ -191,15 +192,26 @@ int gifWholeImages(const uint8_t* data, int64_t size) {
     return images;
 }
 
-int wholeFrames(const QByteArray& format, const uint8_t* data, int64_t size) {
-    if (format == "jpeg" || format == "jpg") {
-        return jpegLooksComplete(data, size) ? 1 : 0;
+Examination examinationFor(const QByteArray& format) {
+    if (format == "jpeg" || format == "jpg" || format == "gif") {
+        return Examination::WholeFile;
     }
     if (format == "bmp" || format == "dib") {
-        return bmpLooksComplete(data, size) ? 1 : 0;
+        return Examination::HeaderOnly;
+    }
+    return Examination::None;
+}
+
+int wholeFrames(const QByteArray& format, const uint8_t* data, int64_t available,
+                int64_t fileSize) {
+    if (format == "jpeg" || format == "jpg") {
+        return jpegLooksComplete(data, available) ? 1 : 0;
+    }
+    if (format == "bmp" || format == "dib") {
+        return bmpLooksComplete(data, available, fileSize) ? 1 : 0;
     }
     if (format == "gif") {
-        return gifWholeImages(data, size);
+        return gifWholeImages(data, available);
     }
     return kUnchecked;
 }

@@ -50,26 +50,22 @@ QImage toArgb32(QImage image) {
     return image;
 }
 
-// How many leading frames are whole (kUnchecked: the decoder decides); the
-// file is mapped rather than read where it can be.
+// How many leading frames are whole (kUnchecked: the decoder decides). The
+// file is read, not mapped: a file cut short while it is mapped would crash
+// the program instead of failing the decode.
 int wholeFramesOf(QFile& file, const QByteArray& format) {
-    if (format != "jpeg" && format != "jpg" && format != "bmp" && format != "dib" &&
-        format != "gif") {
+    const Examination examination = examinationFor(format);
+    if (examination == Examination::None) {
         return kUnchecked;
-    }
-    const qint64 size = file.size();
-    if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
-        const int frames = wholeFrames(format, mapped, size);
-        file.unmap(mapped);
-        return frames;
     }
     const qint64 position = file.pos();
     if (!file.seek(0)) {
         return 0;
     }
-    const QByteArray bytes = file.readAll();
-    const int frames =
-        wholeFrames(format, reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+    const QByteArray bytes =
+        examination == Examination::HeaderOnly ? file.read(kHeaderBytes) : file.readAll();
+    const int frames = wholeFrames(format, reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   bytes.size(), file.size());
     return file.seek(position) ? frames : 0;
 }
 

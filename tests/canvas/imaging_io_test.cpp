@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas/imaging/FileIntegrity.h"
 #include "canvas/imaging/Imaging.h"
 
 namespace quillora::imaging {
@@ -167,6 +168,59 @@ TEST_F(ImagingFiles, CutOffJpegAndBmpDecodeToNull) {
     // Data after the end of a complete JPEG (as some cameras append) is fine.
     ASSERT_TRUE(writeAll(path("trailer.jpg"), encoded(picture, "JPEG") + QByteArray(5000, 'x')));
     EXPECT_FALSE(decodeFile(path("trailer.jpg")).isNull());
+}
+
+// A BMP header with the given size fields and no pixel data.
+QByteArray bmpHeader(int32_t width, int32_t height, uint16_t bits) {
+    QByteArray h(54, '\0');
+    auto put32 = [&](int at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            h[at + i] = char(v >> (8 * i));
+        }
+    };
+    h[0] = 'B';
+    h[1] = 'M';
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(width));
+    put32(22, uint32_t(height));
+    h[26] = 1;
+    h[28] = char(bits);
+    return h;
+}
+
+TEST(ImagingIntegrity, BmpSizeChecksSurviveAbsurdHeaders) {
+    const auto complete = [](const QByteArray& file) {
+        return bmpLooksComplete(reinterpret_cast<const uint8_t*>(file.constData()), file.size(),
+                                file.size());
+    };
+    // 3 x 2 at 24 bits: rows of 9 bytes padded to 12.
+    EXPECT_TRUE(complete(bmpHeader(3, 2, 24) + QByteArray(24, 'p')));
+    EXPECT_FALSE(complete(bmpHeader(3, 2, 24) + QByteArray(23, 'p')));
+    // Top-down rows (negative height) need the same bytes.
+    EXPECT_TRUE(complete(bmpHeader(3, -2, 24) + QByteArray(24, 'p')));
+    EXPECT_FALSE(complete(bmpHeader(3, -2, 24) + QByteArray(12, 'p')));
+    // Largest sizes: no overflow, simply not there.
+    EXPECT_FALSE(complete(bmpHeader(INT32_MAX, INT32_MAX, 32)));
+    EXPECT_FALSE(complete(bmpHeader(INT32_MAX, INT32_MIN + 1, 64)));
+}
+
+TEST(ImagingIntegrity, JpegWalkNeedsTheEndMarker) {
+    const auto complete = [](const QByteArray& bytes) {
+        return jpegLooksComplete(reinterpret_cast<const uint8_t*>(bytes.constData()), bytes.size());
+    };
+    // Start, one segment, a scan whose data holds a stuffed byte and a
+    // restart marker, then the end.
+    const QByteArray head(
+        "\xFF\xD8\xFF\xE0\x00\x04"
+        "ab\xFF\xDA\x00\x02",
+        12);
+    const QByteArray data("\x12\xFF\x00\x34\xFF\xD3\x56", 7);
+    EXPECT_TRUE(complete(head + data + QByteArray("\xFF\xD9", 2)));
+    EXPECT_FALSE(complete(head + data));
+    EXPECT_FALSE(complete(head + data.left(2)));
+    // A segment length pointing past the end.
+    EXPECT_FALSE(complete(QByteArray("\xFF\xD8\xFF\xE1\x7F\xFF", 6)));
 }
 
 TEST_F(ImagingFiles, HugeClaimedSizeIsRefusedWithoutDecoding) {
