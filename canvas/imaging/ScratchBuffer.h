@@ -14,7 +14,7 @@ public:
     ScratchBuffer(const ScratchBuffer&) = delete;
     ScratchBuffer& operator=(const ScratchBuffer&) = delete;
 
-    // At least bytes of 64-byte aligned memory (contents left as they are), or
+    // At least bytes of 64-byte aligned memory (not cleared), or
     // nullptr when memory runs out.
     void* reserve(size_t bytes);
     // Gives back a block above the size worth keeping between calls.
