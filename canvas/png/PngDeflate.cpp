@@ -32,7 +32,7 @@ constexpr int kPiecesPerThread = 8;
 // libdeflate is the faster of the two (about twice as fast on photographs,
 // as fast on flat areas), so its piece is more than one thread's share (in
 // tenths); whoever finishes first takes zlib pieces.
-constexpr std::size_t kLastShareTenths = 13;
+constexpr std::size_t kLastShareTenths = 15;
 // A sync flush adds an empty stored block to deflateBound's figure.
 constexpr std::size_t kFlushMargin = 64;
 // zlib counts its input in 32-bit units.
