@@ -5,7 +5,6 @@
 #include "canvas/document/CanvasDocument.h"
 #include "canvas/effects/FilterChain.h"
 #include "canvas/effects/ShadowBorder.h"
-#include "canvas/imaging/Imaging.h"
 #include "canvas/layout/Composition.h"
 #include "canvas/layout/LargePicture.h"
 #include "canvas/layout/SizePresets.h"
@@ -96,6 +95,18 @@ ExportStatus BuildLayers(const CanvasDocument& doc, const QRect& area, LayerStac
     return ExportStatus::Ok;
 }
 
+// The picture smoothly stretched to size. Scaling works on premultiplied
+// colour so that transparent pixels lend no colour to their neighbours; the
+// conversion is made in place, which spares a second full-size picture.
+QImage Stretched(QImage picture, const QSize& size) {
+    picture.convertTo(QImage::Format_ARGB32_Premultiplied);
+    if (picture.isNull()) {
+        return {};
+    }
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
 }  // namespace
 
 bool ExportSizeAllowed(const QSize& size) {
@@ -181,7 +192,7 @@ ExportStatus RenderExportPicture(CanvasDocument& doc, QImage& picture) {
     // The layers' memory goes back before the stretch needs its own.
     stack = LayerStack();
     if (composed.size() != output) {
-        composed = imaging::scaledCopy(composed, output.width(), output.height());
+        composed = Stretched(std::move(composed), output);
         if (composed.isNull()) {
             return ExportStatus::OutOfMemory;
         }

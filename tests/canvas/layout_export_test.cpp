@@ -132,6 +132,22 @@ TEST_F(ExportTest, IdentityPresetsSaveTheirSizeWhateverTheBox) {
     EXPECT_EQ(saved.size(), QSize(295, 413));
 }
 
+TEST_F(ExportTest, AStretchedCropKeepsItsColours) {
+    // A 2:3 box round the block's left edge: (280, 180) to (320, 240) in
+    // image pixels, stretched to 413 x 579. Left of the edge is background,
+    // right of it the block.
+    ASSERT_TRUE(layout_.SetBackgroundColour(kBlueRef, false));
+    doc_.SetMode(EditMode::ChangeSize);
+    ASSERT_TRUE(layout_.SetSizePreset(13));
+    doc_.background.cropRect = {280.0f * 0.26f, 180.0f * 0.26f, 40.0f * 0.26f, 60.0f * 0.26f};
+    ASSERT_TRUE(layout_.ApplyCrop());
+    const QImage saved = Export();
+    ASSERT_EQ(saved.size(), QSize(413, 579));
+    EXPECT_EQ(saved.pixel(5, 300), kBlue);
+    EXPECT_EQ(saved.pixel(407, 300), kRed);
+    EXPECT_EQ(saved.pixel(407, 5), kBlue);  // above the block's top edge at 200
+}
+
 TEST_F(ExportTest, ACropOutsideTheChangeSizePageOrNotAppliedIsIgnored) {
     doc_.SetMode(EditMode::ChangeSize);
     ASSERT_TRUE(layout_.SetSizePreset(2));
