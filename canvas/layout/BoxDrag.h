@@ -18,7 +18,7 @@ inline constexpr float kMinCropSize = 50.0f;
 
 // The placement rectangle after the cursor moved by (dx, dy) with the
 // interior (Move: the rectangle follows) or a corner held (that corner
-// follows, the opposite one stays; no aspect lock, no clamping to the view).
+// follows, the opposite one stays; the ratio is not kept, nothing is clamped to the view).
 RectF DragPlacement(const RectF& rect, LayoutHit hit, float dx, float dy);
 
 // The crop box after the cursor moved by (dx, dy), in a view of viewWidth x

@@ -26,7 +26,7 @@ TEST(PlacementDragTest, InteriorAndCornersFollowTheCursor) {
     ExpectRect(DragPlacement(r, LayoutHit::TopRight, 10, 30), 10, 50, 310, 170);
     ExpectRect(DragPlacement(r, LayoutHit::BottomRight, -50, 40), 10, 20, 250, 240);
     ExpectRect(DragPlacement(r, LayoutHit::None, 99, 99), 10, 20, 300, 200);
-    // No aspect lock, no clamping to the view.
+    // The ratio is not kept and nothing is clamped to the view.
     ExpectRect(DragPlacement(r, LayoutHit::BottomRight, 1000, 0), 10, 20, 1300, 200);
 }
 
