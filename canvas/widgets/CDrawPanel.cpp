@@ -5,8 +5,8 @@
 #include <QResizeEvent>
 #include <QTimerEvent>
 
-#include "canvas/document/BasicComposition.h"
 #include "canvas/document/BuiltInImages.h"
+#include "canvas/layout/ViewComposition.h"
 #include "canvas/widgets/CDrawPanelTool.h"
 
 namespace quillora::canvas {
@@ -19,7 +19,9 @@ CDrawPanel::CDrawPanel(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(true);
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
-    composer_ = [](CanvasDocument& doc) { return ComposeBasicView(doc); };
+    composer_ = [](CanvasDocument& doc) { return ComposeView(doc); };
+    SetPageInputHandler(EditMode::ChangeBackground, &layout_.PlacementHandler());
+    SetPageInputHandler(EditMode::ChangeSize, &layout_.CropHandler());
     sourceOverlay_ = [this](CanvasDocument& doc, std::optional<PointI> cursor) {
         std::optional<PointF> disc;
         if (cursor) {

@@ -14,6 +14,8 @@
 #include "canvas/effects/BrushInput.h"
 #include "canvas/effects/EffectLayers.h"
 #include "canvas/effects/TintOverlay.h"
+#include "canvas/layout/BackgroundAndSize.h"
+#include "canvas/layout/ExportRender.h"
 
 namespace quillora::canvas {
 
@@ -38,7 +40,7 @@ public:
     static constexpr int kToolOffsetY = 60;
 
     // The view-sized picture of the effect view (background, shadow, border,
-    // cut-out, overlays). The default shows the cut-out over the checker.
+    // cut-out, overlays). The default stacks every layer of the page.
     using ViewComposer = std::function<QImage(CanvasDocument&)>;
     // The picture of the cut-out page's source view once the cut-out is in:
     // viewSource with the tint overlay and the brush disc (the default).
@@ -105,6 +107,28 @@ public:
     void SetBrushSize(int size);
     void SetBrushSoftness(int softness);
 
+    // The change-background page's options: a colour (off, or the "none"
+    // reference, takes the background away) or a picture from a file. The
+    // picture answers false when the file cannot be decoded; the background
+    // shown stays as it was, and the caller says so.
+    void SetBackgroundColour(ColourRef ref, bool off);
+    bool SetBackgroundImage(const QString& path);
+    // The change-size page's options (0..17): the largest box of the
+    // preset's ratio, centred; a submitted crop is withdrawn. False for an
+    // unknown preset.
+    bool SetSizePreset(int preset);
+    // The crop is submitted: the window is cleared to white and the
+    // change-size page shows only the box's part; a save is cropped to it.
+    void ApplyCrop();
+
+    // Composes the picture of the current page at full resolution and writes
+    // it as a PNG file at path. Anything but Ok deserves a message; a failed
+    // save keeps an existing file. The view is left as it was.
+    ExportStatus RenderOutput(const QString& path);
+
+    // The background, placement and crop of the document.
+    BackgroundAndSize& Layout() { return layout_; }
+
     void SetViewComposer(ViewComposer composer);
     void SetSourceOverlay(SourceOverlay overlay);
     void SetResetConfirmation(ResetConfirmation confirm);
@@ -161,6 +185,9 @@ private:
     CanvasDocument doc_;
     // Shadow, border, filter and tint pictures, kept in step with doc_.
     EffectLayers effects_{doc_};
+    // Background, placement and crop box; attached before the first photo
+    // so that every layout of the pages places the crop box.
+    BackgroundAndSize layout_{doc_};
     LoadingAnimation loading_;
     int loadingTimer_ = 0;
     QImage backBuffer_;

@@ -1,3 +1,6 @@
+#include <QApplication>
+#include <QCursor>
+
 #include "canvas/effects/ParameterRules.h"
 #include "canvas/widgets/CDrawPanel.h"
 
@@ -88,6 +91,42 @@ void CDrawPanel::SetBrushSize(int size) {
 
 void CDrawPanel::SetBrushSoftness(int softness) {
     RepaintIf(*this, canvas::SetBrushSoftness(doc_.brush, softness));
+}
+
+void CDrawPanel::SetBackgroundColour(ColourRef ref, bool off) {
+    RepaintIf(*this, layout_.SetBackgroundColour(ref, off));
+}
+
+bool CDrawPanel::SetBackgroundImage(const QString& path) {
+    const bool taken = layout_.SetBackgroundImage(path);
+    RepaintIf(*this, taken);
+    return taken;
+}
+
+bool CDrawPanel::SetSizePreset(int preset) {
+    const bool chosen = layout_.SetSizePreset(preset);
+    if (chosen) {
+        // A withdrawn crop shows the whole picture again.
+        ClearAndRepaint();
+    }
+    return chosen;
+}
+
+void CDrawPanel::ApplyCrop() {
+    if (layout_.ApplyCrop()) {
+        ClearAndRepaint();
+    }
+}
+
+ExportStatus CDrawPanel::RenderOutput(const QString& path) {
+    // A full-size save takes a moment: the cursor says so.
+    QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    const ExportStatus status = canvas::RenderOutput(doc_, path);
+    QApplication::restoreOverrideCursor();
+    // The strokes may have been applied for the save: the effect view
+    // shows the same cut-out.
+    update();
+    return status;
 }
 
 }  // namespace quillora::canvas
