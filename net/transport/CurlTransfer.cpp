@@ -26,7 +26,20 @@ struct TransferState {
     std::size_t received = 0;
     std::size_t headerBytes = 0;
     bool cutShort = false;
+    bool responseSeen = false;
 };
+
+// Hands the status and declared length to the caller before the first byte.
+bool ReportResponse(TransferState& state) {
+    state.responseSeen = true;
+    long status = 0;
+    curl_easy_getinfo(state.curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(state.curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) {
+        length = -1;
+    }
+    return state.transfer->onResponse(status, static_cast<std::int64_t>(length));
+}
 
 // Sizes the answer buffer once from the declared length, so a large answer is
 // not copied again and again while it grows (and never needs twice its size).
@@ -42,6 +55,9 @@ std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) 
     auto& state = *static_cast<TransferState*>(user);
     const std::size_t n = size * count;
     const Transfer& t = *state.transfer;
+    if (!state.responseSeen && t.onResponse && !ReportResponse(state)) {
+        return CURL_WRITEFUNC_ERROR;
+    }
     std::string_view chunk(data, n);
     if (t.maxAnswerBytes > 0 && n > t.maxAnswerBytes - state.received) {
         if (!t.cutAtLimit) {

@@ -42,6 +42,10 @@ struct Transfer {
     std::function<bool(std::string_view chunk)> onData;
     // Called as bytes arrive (received, expected or -1); false stops.
     std::function<bool(std::int64_t received, std::int64_t total)> onProgress;
+    // Called once, before the first byte of the answer's body, with the status
+    // code and the Content-Length (-1 if none); false stops the transfer
+    // before anything is kept. An answer without a body never calls it.
+    std::function<bool(long status, std::int64_t contentLength)> onResponse;
 };
 
 struct TransferResult {
