@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "service/account/AccountRoutes.h"
 #include "service/segment/ClassicalSegmenter.h"
 #include "service/server/ServiceContext.h"
 
@@ -75,6 +76,12 @@ int ServiceServer::Start(int port) {
     RegisterMattingRoutes(*http_, *context_);
     RegisterReportRoutes(*http_, *context_);
     RegisterDownloadRoutes(*http_, *context_);
+    // Without its folder the account service is missing, the rest still runs.
+    std::string accountProblem;
+    if (!RegisterAccountRoutes(*http_, context_->folder.Root(), &accountProblem)) {
+        std::fprintf(stderr, "quillora-service: no sign-in: %s\n", accountProblem.c_str());
+    }
+    RegisterFeedbackRoutes(*http_, context_->folder.Root());
 
     const int bound = port == 0 ? http_->bind_to_any_port("127.0.0.1")
                                 : (http_->bind_to_port("127.0.0.1", port) ? port : -1);
