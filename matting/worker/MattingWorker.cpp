@@ -31,7 +31,8 @@ MattingWorker::MattingWorker(QObject* window, MattingWorkerSettings settings)
     : window_(window),
       settings_(std::move(settings)),
       highQualityJpeg_(settings_.highQualityJpeg),
-      alphaMatting_(settings_.alphaMatting) {
+      alphaMatting_(settings_.alphaMatting),
+      userName_(settings_.identity.username) {
     if (!settings_.signingKey) {
         settings_.signingKey = [] { return LangText(langkey::ui::kTarnApiKey).toStdString(); };
     }
@@ -95,6 +96,11 @@ void MattingWorker::SetRequestSwitches(bool highQualityJpeg, bool alphaMatting) 
     alphaMatting_.store(alphaMatting);
 }
 
+void MattingWorker::SetUserName(const std::string& userId) {
+    const std::lock_guard lock(userNameMutex_);
+    userName_ = userId;
+}
+
 void MattingWorker::Run() {
     while (!quitRequested_.load()) {
         if (WaitForAny({&workEvent_, &quitEvent_}) == 1) {
@@ -145,7 +151,12 @@ bool MattingWorker::Process(MattingJob& job) {
     const QString resultPath = NextResultPath(dataFolder_);
     const std::string url =
         settings_.fields != nullptr ? settings_.fields->mattingUrl() : DefaultMattingUrl();
-    MattingClient client(settings_.identity, settings_.signingKey(), url);
+    MattingIdentity identity = settings_.identity;
+    {
+        const std::lock_guard lock(userNameMutex_);
+        identity.username = userName_;
+    }
+    MattingClient client(identity, settings_.signingKey(), url);
     client.setJpegQuality(highQualityJpeg_.load() ? kJpegQualityHigh : kJpegQualityNormal);
     const CutOutOptions options{job.kind == 0 ? 1 : 0, alphaMatting_.load()};
     const bool ok = client.RequestCutOutFile(FilePath(job.paths.first()), kResultFileType, options,

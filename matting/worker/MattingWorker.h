@@ -75,6 +75,9 @@ public:
 
     // The settings dialog's switches; the next job that starts uses them.
     void SetRequestSwitches(bool highQualityJpeg, bool alphaMatting);
+    // The signed-in user's id as the requests carry it in `username`, empty
+    // when nobody is signed in; the next job that starts uses it.
+    void SetUserName(const std::string& userId);
 
     const QString& dataFolder() const { return dataFolder_; }
 
@@ -89,6 +92,8 @@ private:
     QString dataFolder_;
     std::atomic<bool> highQualityJpeg_;
     std::atomic<bool> alphaMatting_;
+    mutable std::mutex userNameMutex_;
+    std::string userName_;  // guarded by userNameMutex_
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> quitRequested_{false};
     std::shared_ptr<EventLock> eventLock_ = std::make_shared<EventLock>();

@@ -163,6 +163,27 @@ TEST_F(WorkerTest, RequestSwitchesReachTheNextJob) {
     EXPECT_EQ(Param(0, "alphamatting"), "0");
 }
 
+TEST_F(WorkerTest, SignedInUserReachesTheNextJobAndSignOutClearsIt) {
+    MattingWorker& worker = MakeWorker();
+    std::vector<std::unique_ptr<MattingJob>> first;
+    first.push_back(Job("before.jpg"));
+    Submit(std::move(first));
+    ASSERT_TRUE(WaitForMessages(1));
+    worker.SetUserName("10042");
+    std::vector<std::unique_ptr<MattingJob>> second;
+    second.push_back(Job("signed-in.jpg"));
+    Submit(std::move(second));
+    ASSERT_TRUE(WaitForMessages(2));
+    worker.SetUserName("");
+    std::vector<std::unique_ptr<MattingJob>> third;
+    third.push_back(Job("signed-out.jpg"));
+    Submit(std::move(third));
+    ASSERT_TRUE(WaitForMessages(3));
+    EXPECT_EQ(Param(0, "username"), test::FixedIdentity().username);
+    EXPECT_EQ(Param(1, "username"), "10042");
+    EXPECT_EQ(Param(2, "username"), "");
+}
+
 TEST_F(WorkerTest, StopDuringTheSecondJobDropsItAndTheThird) {
     MakeWorker();
     std::vector<std::unique_ptr<MattingJob>> jobs;
