@@ -164,6 +164,13 @@ void CanvasDocument::RebuildViewResult() {
                             ViewPixels(static_cast<float>(result.height()) * s));
 }
 
+bool CanvasDocument::ViewResultFitsScale() const {
+    const float s = view.Scale();
+    const QImage& result = bitmaps.resultImage;
+    return bitmaps.viewResult.size() == QSize(ViewPixels(static_cast<float>(result.width()) * s),
+                                              ViewPixels(static_cast<float>(result.height()) * s));
+}
+
 void CanvasDocument::ResetFilterImage() {
     bitmaps.filterImage = imaging::copyArea(bitmaps.viewResult);
 }
@@ -180,6 +187,14 @@ void CanvasDocument::SetMode(EditMode newMode) {
     }
     mode = newMode;
     view.SelectPage(mode);
+    // Zoom changes only the cut-out page's scale, so the pages may differ:
+    // the view pictures follow the scale of the page selected. A pending
+    // replay rebuilds them anyway.
+    if (HasCutOut() && !replayStrokes && !reloadResult && !ViewResultFitsScale()) {
+        RebuildViewResult();
+        ResetFilterImage();
+        Notify([this](DocumentObserver& o) { o.StrokesReplayed(*this); });
+    }
     if (mode != EditMode::CutOut) {
         ReplayStrokesIfNeeded();
         Notify([this](DocumentObserver& o) { o.EffectPageEntered(*this); });
@@ -260,7 +275,8 @@ bool CanvasDocument::ApplyStrokes() {
     if (!replayer_.Update(bitmaps.resultImage, bitmaps.sourceImage, strokes, fromStart)) {
         return false;
     }
-    if (fromStart || !replayer_.LastChange().IsEmpty() || bitmaps.viewResult.isNull()) {
+    if (fromStart || !replayer_.LastChange().IsEmpty() || bitmaps.viewResult.isNull() ||
+        !ViewResultFitsScale()) {
         RebuildViewResult();
         ResetFilterImage();
         Notify([this](DocumentObserver& o) { o.StrokesReplayed(*this); });

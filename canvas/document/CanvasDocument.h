@@ -158,6 +158,8 @@ private:
     // The cut-out file decoded and brought to the photo's size.
     QImage DecodeCutOut(const QString& path) const;
     void ResetFilterImage();
+    // True when viewResult has the size of resultImage at the current scale.
+    bool ViewResultFitsScale() const;
     void ResetParameters();
     template <typename Call>
     void Notify(Call call);

@@ -21,8 +21,9 @@ public:
     // and the tint mask exist.
     virtual void CutOutTaken(CanvasDocument&) {}
 
-    // A stroke replay changed resultImage; viewResult was rebuilt and
-    // filterImage is a plain copy of it again.
+    // A stroke replay changed resultImage, or a page switch brought
+    // viewResult to the scale of the page selected; viewResult was rebuilt
+    // and filterImage is a plain copy of it again.
     virtual void StrokesReplayed(CanvasDocument&) {}
 
     // The window was resized: every page is at the new fit scale, viewSource

@@ -281,6 +281,46 @@ TEST_F(CanvasDocumentTest, ZoomOnlyInTheCutOutPageAndResizeGoesBackToFit) {
     EXPECT_EQ(doc.bitmaps.filterImage.size(), QSize(200, 150));
 }
 
+// Zoom changes only the cut-out page's scale: every page switch afterwards
+// brings the view pictures to the scale of the page it selects.
+TEST_F(CanvasDocumentTest, PageSwitchAfterZoomGivesViewPicturesOfThePageScale) {
+    CanvasDocument doc;
+    doc.Resize(400, 300);
+    ASSERT_TRUE(doc.LoadSource(SaveFilled("photo.png", 400, 300, kPhotoPixel), 0.0f, true));
+    ASSERT_TRUE(doc.LoadResult(SaveFilled("cutout.png", 400, 300, kCutOutPixel)));
+    EventLog log;
+    doc.AddObserver(&log);
+    ASSERT_TRUE(doc.ZoomOut());
+    ASSERT_TRUE(doc.ZoomOut());
+    ASSERT_EQ(doc.bitmaps.viewResult.size(), QSize(320, 240));
+
+    // The shadow page is at the fit scale 1.0: its pictures are 400 x 300.
+    doc.SetMode(EditMode::ShadowBorder);
+    EXPECT_FLOAT_EQ(doc.view.Scale(), 1.0f);
+    EXPECT_EQ(doc.bitmaps.viewResult.size(), QSize(400, 300));
+    EXPECT_EQ(doc.bitmaps.filterImage.size(), QSize(400, 300));
+    EXPECT_EQ(doc.bitmaps.viewResult.pixel(399, 299), kCutOutPixel);
+    // The filter chain and the effect layers hear of the new pictures
+    // before the page's own rebuild.
+    EXPECT_EQ(log.events,
+              (std::vector<std::string>{"zoomed", "zoomed", "replayed", "effect page"}));
+
+    // Between two pages of the same scale nothing is rebuilt.
+    log.events.clear();
+    doc.SetMode(EditMode::FilterToning);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"effect page"}));
+
+    // Back in the cut-out page the zoomed size returns.
+    doc.SetMode(EditMode::CutOut);
+    EXPECT_FLOAT_EQ(doc.view.Scale(), 0.8f);
+    EXPECT_EQ(doc.bitmaps.viewResult.size(), QSize(320, 240));
+    EXPECT_EQ(doc.bitmaps.filterImage.size(), QSize(320, 240));
+    // And once more into a page of the fit scale.
+    doc.SetMode(EditMode::ChangeBackground);
+    EXPECT_EQ(doc.bitmaps.viewResult.size(), QSize(400, 300));
+    doc.RemoveObserver(&log);
+}
+
 TEST_F(CanvasDocumentTest, ClearDocumentRestoresTheInitialValues) {
     CanvasDocument doc;
     LoadSmallPair(doc);
