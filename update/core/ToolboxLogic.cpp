@@ -2,6 +2,7 @@
 
 #include "app/core/settings/AppSettings.h"
 #include "app/core/settings/SettingKeys.h"
+#include "platform/folders/Folders.h"
 #include "update/core/VersionText.h"
 
 #include <QDir>
@@ -163,8 +164,23 @@ InstallOutcome RunToolInstaller(const std::string& url, const QString& folder,
         argv.push_back(argument.data());
     }
     argv.push_back(nullptr);
+    // The installer learns where this program lives (its settings store is
+    // there) from the same variable the program itself honours.
+    std::vector<std::string> environment;
+    const std::string appFolderVariable = "QUILLORA_APP_DIR=";
+    for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+        if (std::string_view(*entry).substr(0, appFolderVariable.size()) != appFolderVariable) {
+            environment.emplace_back(*entry);
+        }
+    }
+    environment.push_back(appFolderVariable + Local8(platform::AppFolder()));
+    std::vector<char*> envp;
+    for (std::string& entry : environment) {
+        envp.push_back(entry.data());
+    }
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), envp.data()) != 0) {
         return InstallOutcome::StartFailed;
     }
     if (started) {
