@@ -1,8 +1,11 @@
 // quillora-service: the local reference service for Quillora.
 //
-//   quillora-service [--port N] [--data DIR]
+//   quillora-service [--port N] [--data DIR] [--model FILE] [--model-side N]
 //
-// Serves on 127.0.0.1 only. Port 0 picks a free port. Prints
+// Serves on 127.0.0.1 only. Port 0 picks a free port. The learned
+// segmentation model is FILE (default: the file tools/model/fetch-model.sh
+// makes in the cache folder; "" for none), run at N x N pixels (default
+// 1024); without it the classical segmenter answers alone. Prints
 // "listening on http://127.0.0.1:N" once it accepts connections and stops
 // cleanly on SIGTERM or SIGINT.
 
@@ -24,6 +27,8 @@ constexpr int kDefaultPort = 17650;
 struct Arguments {
     int port = kDefaultPort;
     std::filesystem::path data;
+    std::filesystem::path model;
+    int modelSide = 0;
     bool valid = true;
 };
 
@@ -35,9 +40,21 @@ std::filesystem::path DefaultDataFolder() {
     return std::filesystem::path(home ? home : ".") / ".local" / "share" / "Quillora" / "service";
 }
 
+std::filesystem::path DefaultModel() {
+    std::filesystem::path cache;
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) {
+        cache = xdg;
+    } else {
+        const char* home = std::getenv("HOME");
+        cache = std::filesystem::path(home ? home : ".") / ".cache";
+    }
+    return cache / "quillora" / "models" / "isnet-general.onnx";
+}
+
 Arguments Parse(int argc, char** argv) {
     Arguments arguments;
     arguments.data = DefaultDataFolder();
+    arguments.model = DefaultModel();
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
         if (i + 1 >= argc) {
@@ -52,6 +69,13 @@ Arguments Parse(int argc, char** argv) {
             arguments.port = static_cast<int>(port);
         } else if (name == "--data") {
             arguments.data = value;
+        } else if (name == "--model") {
+            arguments.model = value;
+        } else if (name == "--model-side") {
+            char* end = nullptr;
+            const long side = std::strtol(value.c_str(), &end, 10);
+            arguments.valid = arguments.valid && *end == '\0' && side >= 32 && side <= 4096;
+            arguments.modelSide = static_cast<int>(side);
         } else {
             arguments.valid = false;
         }
@@ -64,7 +88,9 @@ Arguments Parse(int argc, char** argv) {
 int main(int argc, char** argv) {
     const Arguments arguments = Parse(argc, argv);
     if (!arguments.valid) {
-        std::fprintf(stderr, "usage: quillora-service [--port N] [--data DIR]\n");
+        std::fprintf(stderr,
+                     "usage: quillora-service [--port N] [--data DIR] [--model FILE] "
+                     "[--model-side N]\n");
         return 2;
     }
     // The stop signals are taken by one waiting thread instead of a handler,
@@ -77,6 +103,7 @@ int main(int argc, char** argv) {
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     quillora::service::ServiceServer server(arguments.data);
+    server.SetModel(arguments.model, arguments.modelSide);
     std::string problem;
     if (!server.Prepare(&problem)) {
         std::fprintf(stderr, "quillora-service: %s\n", problem.c_str());

@@ -1,7 +1,11 @@
 // quillora-matting-eval: measures the cut-out against generated scenes whose
 // alpha is known, and times whole answers for 12-megapixel photos.
 //
-//   quillora-matting-eval [--count N] [--timing N] [--dump DIR]
+//   quillora-matting-eval [--count N] [--timing N] [--dump DIR] [--model FILE]
+//                         [--model-side N]
+//
+// With --model the learned segmenter is asked first (as in the service),
+// otherwise the classical one alone.
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -20,6 +24,7 @@
 #include "service/quality/SyntheticScenes.h"
 #include "service/segment/ClassicalSegmenter.h"
 #include "service/segment/CutOut.h"
+#include "service/segment/LearnedSegmenter.h"
 #include "service/server/MattingAnswer.h"
 
 namespace {
@@ -37,6 +42,8 @@ struct Options {
     bool verbose = false;
     int kind = -1;  // all
     int size = -1;  // all
+    std::filesystem::path model;
+    int modelSide = LearnedSegmenter::kDefaultSide;
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -53,6 +60,10 @@ Options ParseOptions(int argc, char** argv) {
             options.kind = std::atoi(argv[i + 1]);
         } else if (name == "--size") {
             options.size = std::atoi(argv[i + 1]);
+        } else if (name == "--model") {
+            options.model = argv[i + 1];
+        } else if (name == "--model-side") {
+            options.modelSide = std::atoi(argv[i + 1]);
         } else if (name == "--verbose") {
             options.verbose = std::atoi(argv[i + 1]) != 0;
         }
@@ -84,7 +95,18 @@ int main(int argc, char** argv) {
     if (!options.dump.empty()) {
         std::filesystem::create_directories(options.dump);
     }
-    const ClassicalSegmenter segmenter;
+    SegmenterChain segmenter;
+    if (!options.model.empty()) {
+        std::string problem;
+        auto learned = LearnedSegmenter::Load(options.model, &problem, options.modelSide);
+        if (!learned) {
+            std::fprintf(stderr, "%s\n", problem.c_str());
+            return 1;
+        }
+        segmenter.Add(std::move(learned));
+    }
+    segmenter.Add(std::make_unique<ClassicalSegmenter>());
+    std::printf("segmenters: %s\n\n", segmenter.Names().c_str());
     std::printf(
         "| scenes | count | mean IoU | lowest IoU | mean abs. alpha error | hard-edge IoU |\n");
     std::printf("|---|---|---|---|---|---|\n");

@@ -36,7 +36,7 @@ cv::Mat MakeCutOut(const cv::Mat& photoBgr, const Segmenter& segmenter, Subject 
     return ComposeCutOut(photoBgr, alpha, coarse);
 }
 
-cv::Mat MakeCutOutFromMask(const cv::Mat& photoBgr, const cv::Mat& mask) {
+cv::Mat MakeCutOutFromMask(const cv::Mat& photoBgr, const cv::Mat& mask, const Segmenter* learned) {
     if (photoBgr.empty() || photoBgr.type() != CV_8UC3 || mask.empty() || mask.type() != CV_8U) {
         return {};
     }
@@ -50,10 +50,18 @@ cv::Mat MakeCutOutFromMask(const cv::Mat& photoBgr, const cv::Mat& mask) {
         return ComposeCutOut(photoBgr, alpha,
                              ReduceToSide(alpha, ClassicalSegmenter::kWorkingSide));
     }
-    const cv::Mat small = ReduceToSide(photoBgr, ClassicalSegmenter::kWorkingSide);
-    cv::Mat smallMask;
-    cv::resize(fullMask, smallMask, small.size(), 0, 0, cv::INTER_NEAREST);
-    const cv::Mat coarse = ClassicalSegmenter::SegmentFromLabels(small, LabelsFromMask(smallMask));
+    cv::Mat coarse = learned ? learned->Segment(photoBgr, Subject::Object) : cv::Mat();
+    if (!coarse.empty()) {
+        cv::Mat coarseMask;
+        cv::resize(fullMask, coarseMask, coarse.size(), 0, 0, cv::INTER_NEAREST);
+        coarse.setTo(255, coarseMask >= kSureSubject);
+        coarse.setTo(0, coarseMask <= kSureBackground);
+    } else {
+        const cv::Mat small = ReduceToSide(photoBgr, ClassicalSegmenter::kWorkingSide);
+        cv::Mat smallMask;
+        cv::resize(fullMask, smallMask, small.size(), 0, 0, cv::INTER_NEAREST);
+        coarse = ClassicalSegmenter::SegmentFromLabels(small, LabelsFromMask(smallMask));
+    }
     const cv::Mat refined = RefineMatteToFullSize(photoBgr, coarse, true);
     // Only the unsure pixels take the computed coverage; the sure ones keep
     // what the mask says.

@@ -18,6 +18,11 @@ cv::Mat MakeCutOut(const cv::Mat& photoBgr, const Segmenter& segmenter, Subject 
 // as background, exactly; values between are unsure (128..199 leaning to the
 // subject, 56..127 to the background) and decided by GrabCut and the edge
 // refinement. A mask of only 0 and 255 is thus applied as it is.
-cv::Mat MakeCutOutFromMask(const cv::Mat& photoBgr, const cv::Mat& mask);
+// With a `learned` segmenter the unsure pixels take its matte instead, with
+// the sure areas written into it before the edge refinement, so the outline
+// next to a forced area follows the photo's edges; when it gives no answer
+// GrabCut decides as without it.
+cv::Mat MakeCutOutFromMask(const cv::Mat& photoBgr, const cv::Mat& mask,
+                           const Segmenter* learned = nullptr);
 
 }  // namespace quillora::service

@@ -3,6 +3,7 @@
 #include <opencv2/core/mat.hpp>
 
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -11,6 +12,9 @@ namespace quillora::service {
 // What the photo shows: the program asks for an object (a product) or a
 // person, which changes where the segmenter expects the subject to be.
 enum class Subject { Object, Person };
+
+// The name the learned segmenter goes by in a chain.
+inline constexpr std::string_view kLearnedSegmenterName = "learned";
 
 // Separates the subject of a photo from its background at a reduced size.
 // The answer is a coarse matte, 8-bit, 255 for the subject and 0 for the
@@ -31,6 +35,23 @@ class SegmenterChain : public Segmenter {
 public:
     void Add(std::unique_ptr<Segmenter> segmenter) { chain_.push_back(std::move(segmenter)); }
     bool Empty() const { return chain_.empty(); }
+    // The segmenter of that name in the chain, or null.
+    const Segmenter* Find(std::string_view name) const {
+        for (const auto& segmenter : chain_) {
+            if (segmenter->Name() == name) {
+                return segmenter.get();
+            }
+        }
+        return nullptr;
+    }
+    // The names in the order they are asked, separated by ", ".
+    std::string Names() const {
+        std::string names;
+        for (const auto& segmenter : chain_) {
+            names += (names.empty() ? "" : ", ") + std::string(segmenter->Name());
+        }
+        return names;
+    }
 
     std::string_view Name() const override { return "chain"; }
     cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override {

@@ -15,6 +15,9 @@
 namespace quillora::service {
 namespace {
 
+// The answer when more requests wait for a computing place than are allowed.
+const char* const kBusy = "busy, try again shortly";
+
 // A whole decimal number of bytes, digits only.
 bool ParseByteCount(std::string_view text, std::int64_t& value) {
     if (text.empty() || text.size() > 18) {
@@ -80,7 +83,7 @@ MattingResult CutOutOf(std::string_view photoBytes, Subject subject, bool softEd
 }
 
 MattingResult RefineOf(std::string_view photoBytes, std::string_view maskBytes,
-                       std::int64_t maxPixels) {
+                       std::int64_t maxPixels, const Segmenter* learned) {
     const DecodedPhoto photo = DecodePhoto(photoBytes, maxPixels);
     if (photo.bgr.empty()) {
         return {{}, photo.error};
@@ -89,7 +92,7 @@ MattingResult RefineOf(std::string_view photoBytes, std::string_view maskBytes,
     if (mask.bgr.empty()) {
         return {{}, "mask: " + mask.error};
     }
-    const cv::Mat cutOut = MakeCutOutFromMask(photo.bgr, mask.bgr);
+    const cv::Mat cutOut = MakeCutOutFromMask(photo.bgr, mask.bgr, learned);
     std::string png = cutOut.empty() ? std::string() : EncodePng(cutOut);
     if (png.empty()) {
         return {{}, "cut-out cannot be made"};
@@ -105,12 +108,12 @@ MattingResult ComputeCutOut(std::string_view photoBytes, Subject subject, bool s
 }
 
 MattingResult ComputeRefine(std::string_view photoBytes, std::string_view maskBytes,
-                            std::int64_t maxPixels) {
-    return Guarded([&] { return RefineOf(photoBytes, maskBytes, maxPixels); });
+                            std::int64_t maxPixels, const Segmenter* learned) {
+    return Guarded([&] { return RefineOf(photoBytes, maskBytes, maxPixels, learned); });
 }
 
 std::string AnswerMattingForm(const FormFields& fields, std::string_view key,
-                              const MattingLimits& limits, const Segmenter& segmenter,
+                              const MattingLimits& limits, const SegmenterChain& segmenter,
                               ComputeGate& gate) {
     if (!limits.open) {
         return MattingRefusal("service closed");
@@ -145,7 +148,11 @@ std::string AnswerMattingForm(const FormFields& fields, std::string_view key,
             return MattingRefusal("mask is not valid Base64");
         }
         const ComputeGate::Pass pass(gate);
-        result = ComputeRefine(*photo, *maskBytes, limits.maxPixels);
+        if (!pass.Admitted()) {
+            return MattingRefusal(kBusy);
+        }
+        result = ComputeRefine(*photo, *maskBytes, limits.maxPixels,
+                               segmenter.Find(kLearnedSegmenterName));
     } else {
         const std::string* cutobj = Field(fields, "cutobj");
         const std::string* alphamatting = Field(fields, "alphamatting");
@@ -155,6 +162,9 @@ std::string AnswerMattingForm(const FormFields& fields, std::string_view key,
         }
         const Subject subject = *cutobj == "1" ? Subject::Object : Subject::Person;
         const ComputeGate::Pass pass(gate);
+        if (!pass.Admitted()) {
+            return MattingRefusal(kBusy);
+        }
         result = ComputeCutOut(*photo, subject, *alphamatting == "1", limits.maxPixels, segmenter);
     }
     return result.png.empty() ? MattingRefusal(result.error) : Acceptance(result.png);

@@ -20,10 +20,10 @@ struct MattingResult {
 MattingResult ComputeCutOut(std::string_view photoBytes, Subject subject, bool softEdge,
                             std::int64_t maxPixels, const Segmenter& segmenter);
 
-// Photo and mask bytes in; the mask decides where it is sure (see
-// MakeCutOutFromMask).
+// Photo and mask bytes in; the mask decides where it is sure, `learned`
+// (may be null) where it is not (see MakeCutOutFromMask).
 MattingResult ComputeRefine(std::string_view photoBytes, std::string_view maskBytes,
-                            std::int64_t maxPixels);
+                            std::int64_t maxPixels, const Segmenter* learned = nullptr);
 
 struct MattingLimits {
     bool open = true;
@@ -35,10 +35,12 @@ struct MattingLimits {
 // with the Base64 PNG, or {"result":0,"msg":...} when the form is not signed
 // with `key`, its photo is not valid Base64, its imagesize is not the photo's
 // byte count, the photo is too large or cannot be decoded, or the service is
-// closed. A form with a "mask" field is a refine request. The computing
-// itself waits for a place at `gate`.
+// closed. A form with a "mask" field is a refine request, for which the
+// chain's learned segmenter, when it has one, decides the unsure parts. The computing
+// itself waits for a place at `gate`; when too many already wait the answer
+// is a "busy" refusal.
 std::string AnswerMattingForm(const FormFields& fields, std::string_view key,
-                              const MattingLimits& limits, const Segmenter& segmenter,
+                              const MattingLimits& limits, const SegmenterChain& segmenter,
                               ComputeGate& gate);
 
 // {"result":0,"msg":...}

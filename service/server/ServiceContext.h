@@ -17,8 +17,14 @@ namespace quillora::service {
 // What the request handlers share; owned by ServiceServer, which outlives
 // every handler call.
 struct ServiceContext {
+    // Cut-outs that may wait for a computing place, per place; more are
+    // answered "busy" at once.
+    static constexpr int kWaitingPerPlace = 4;
+
     ServiceContext(DataFolder folder, int computePlaces)
-        : folder(std::move(folder)), config(this->folder.ConfigFile()), gate(computePlaces) {}
+        : folder(std::move(folder)),
+          config(this->folder.ConfigFile()),
+          gate(computePlaces, kWaitingPerPlace * (computePlaces < 1 ? 1 : computePlaces)) {}
 
     DataFolder folder;
     ConfigStore config;

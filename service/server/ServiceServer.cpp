@@ -8,6 +8,7 @@
 
 #include "service/account/AccountRoutes.h"
 #include "service/segment/ClassicalSegmenter.h"
+#include "service/segment/LearnedSegmenter.h"
 #include "service/server/ServiceContext.h"
 
 namespace quillora::service {
@@ -48,10 +49,30 @@ bool ServiceServer::Prepare(std::string* problem) {
         context_.reset();
         return false;
     }
-    // A learned segmenter, when one is added, goes first; the classical one
-    // stays as the answer when it cannot decide.
+    // The learned segmenter, when its model loads, goes first; the classical
+    // one stays as the answer when it cannot decide.
+    if (!model_.empty()) {
+        std::string modelProblem;
+        auto learned = modelSide_ > 0 ? LearnedSegmenter::Load(model_, &modelProblem, modelSide_)
+                                      : LearnedSegmenter::Load(model_, &modelProblem);
+        if (learned) {
+            context_->segmenter.Add(std::move(learned));
+        } else if (problem) {
+            *problem = modelProblem + "; the classical segmenter answers alone";
+        }
+    }
     context_->segmenter.Add(std::make_unique<ClassicalSegmenter>());
+    std::fprintf(stderr, "quillora-service: segmenters: %s\n", SegmenterNames().c_str());
     return true;
+}
+
+void ServiceServer::SetModel(std::filesystem::path model, int side) {
+    model_ = std::move(model);
+    modelSide_ = side;
+}
+
+std::string ServiceServer::SegmenterNames() const {
+    return context_ ? context_->segmenter.Names() : std::string();
 }
 
 int ServiceServer::Start(int port) {

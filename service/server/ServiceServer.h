@@ -23,6 +23,16 @@ public:
     ServiceServer(const ServiceServer&) = delete;
     ServiceServer& operator=(const ServiceServer&) = delete;
 
+    // The learned segmentation model Prepare loads, and the side of its
+    // square input; without one only the classical segmenter is used. When
+    // the file is missing or cannot be loaded Prepare still succeeds, with a
+    // warning in `problem`, and the classical segmenter answers alone.
+    void SetModel(std::filesystem::path model, int side);
+
+    // The segmenters in the order they are asked, e.g. "learned, classical";
+    // known after Prepare.
+    std::string SegmenterNames() const;
+
     // Prepares the data folder (settings, update files, signing key). False
     // when the service cannot run; `problem` may also hold a warning on true.
     bool Prepare(std::string* problem);
@@ -40,6 +50,8 @@ public:
 
 private:
     std::filesystem::path dataFolder_;
+    std::filesystem::path model_;
+    int modelSide_ = 0;
     std::unique_ptr<ServiceContext> context_;
     std::unique_ptr<httplib::Server> http_;
     std::thread listener_;
