@@ -1,7 +1,5 @@
 #include "update/UpdateCommands.h"
 
-#include "app/core/language/LangKeys.h"
-#include "app/core/language/Messages.h"
 #include "app/core/settings/OemInfo.h"
 #include "app/shell/dialogs/MyBaseWindow.h"
 #include "app/shell/dialogs/OpenUrl.h"
@@ -10,7 +8,6 @@
 #include "ui/PaintManager.h"
 #include "ui/WindowImplBase.h"
 #include "update/Toolbox.h"
-#include "update/UpdateDlg.h"
 #include "update/core/UpdateCheck.h"
 
 #include <QDate>
@@ -103,29 +100,8 @@ bool UpdateCommands::OnMessage(int message) {
         case kWmToolboxChanged:
             ShowToolboxButton();
             return true;
-        case kWmNewVersion:
-            RunNewVersionFlow();
-            return true;
         default:
             return false;
-    }
-}
-
-void UpdateCommands::RunNewVersionFlow() {
-    CUpdate* update = ProgramUpdate();
-    if (update == nullptr || !ShowUpdateDialog(frame_.data(), *update)) {
-        return;
-    }
-    const QString installer = update->InstallerPath();
-    if (!QFileInfo::exists(installer)) {
-        return;
-    }
-    if (!StartProgramFile(installer)) {
-        ShowMessage(langkey::message::kErrWhenRunUpdateInstallFile, frame_.data(), kMessageError);
-        return;
-    }
-    if (frame_ && (!confirmClose_ || confirmClose_())) {
-        frame_->Close(kCloseOk);
     }
 }
 

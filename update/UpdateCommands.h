@@ -21,11 +21,9 @@ struct ToolboxSetup;
 
 // Main-window messages these commands take.
 inline constexpr int kWmToolboxChanged = 0x404;  // 1028
-inline constexpr int kWmNewVersion = 0x408;      // 1032
 
 // The main window's update and toolbox commands: the toolbox button and its
-// panel, the "check for updates" menu item, and the update dialog with the
-// installer start when the check found a newer version. The main window owns
+// panel, and the "check for updates" menu item. The main window owns
 // one and forwards its clicks, menu choices and messages; each handler
 // returns true when it took the event.
 class UpdateCommands {
@@ -41,15 +39,10 @@ public:
     bool OnClick(const QString& name);
     bool OnMenu(const QString& item);
     bool OnMessage(int message);
-    // The close confirmation run after the installer started; true closes.
-    void SetCloseConfirmation(std::function<bool()> confirm) { confirmClose_ = std::move(confirm); }
     // Before the window goes: the toolbox's threads end.
     void Shutdown();
 
     CToolbox* Toolbox() const { return toolbox_.get(); }
-    // Runs the dialog flow of a known newer version (message 1032).
-    void RunNewVersionFlow();
-
     // Replaces the toolbox's settings (tests point it at their own folders).
     void SetToolboxSetup(const ToolboxSetup& setup);
 
@@ -60,7 +53,6 @@ private:
     const OemInfo& oem_;
     QString userDataFolder_;
     std::unique_ptr<CToolbox> toolbox_;
-    std::function<bool()> confirmClose_;
 };
 
 }  // namespace quillora::update
