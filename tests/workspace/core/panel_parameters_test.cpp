@@ -88,11 +88,13 @@ TEST(PanelParametersTest, TypedTextIsClampedToTheRow) {
     EXPECT_EQ(r.value, 100);
     EXPECT_TRUE(r.above);
     EXPECT_FALSE(r.below);
+    EXPECT_TRUE(r.correctNow);
 
     const SliderRow& contrast = RowOf("sliderToolFilterToning_contrast");
     r = ReadEditText(contrast, QStringLiteral("-80"));
     EXPECT_EQ(r.value, -50);
     EXPECT_TRUE(r.below);
+    EXPECT_TRUE(r.correctNow);  // more digits only go further down
     EXPECT_EQ(PositionFromValue(contrast, r.value), 0);
 
     const SliderRow& size = RowOf("sliderToolQuillora_size");
@@ -100,10 +102,11 @@ TEST(PanelParametersTest, TypedTextIsClampedToTheRow) {
     EXPECT_EQ(r.value, 10);
     EXPECT_TRUE(r.below);
     EXPECT_FALSE(r.above);
+    EXPECT_FALSE(r.correctNow);  // "5" may become "50"
 
     r = ReadEditText(RowOf("sliderToolShadow_angle"), QStringLiteral("360"));
     EXPECT_EQ(r.value, 360);
-    EXPECT_FALSE(r.above || r.below);
+    EXPECT_FALSE(r.above || r.below || r.correctNow);
 }
 
 TEST(PanelParametersTest, OddTextReadsAsZeroAndHugeNumbersStayHuge) {

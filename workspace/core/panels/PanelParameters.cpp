@@ -105,6 +105,7 @@ EditReading ReadEditText(const SliderRow& row, const QString& text) {
     reading.above = typed > row.range.maximum;
     reading.below = typed < row.range.minimum;
     reading.value = row.range.Clamp(typed);
+    reading.correctNow = reading.above || (reading.below && typed < 0);
     return reading;
 }
 

@@ -65,14 +65,16 @@ inline int PositionFromValue(const SliderRow& row, int value) {
 QString EditText(int value);
 
 // What typing into an edit box gives. The text is read as a decimal integer
-// (anything else reads as 0) and held to the row's range. A value above the
-// range is replaced in the box at once: typing more digits cannot bring it
-// back. A value below the range is only corrected when the box is left, so
-// that a number can be typed digit by digit ("5" on the way to "50").
+// (anything else reads as 0) and held to the row's range. Where typing more
+// digits cannot bring the number back into the range (above it, or negative
+// below it) the box shows the bound at once; a positive number below the
+// range is only corrected when the box is left, so that a number can be
+// typed digit by digit ("5" on the way to "50").
 struct EditReading {
-    int value = 0;       // the value to apply, inside the range
-    bool above = false;  // the text asked for more than the range allows
-    bool below = false;  // the text asked for less than the range allows
+    int value = 0;            // the value to apply, inside the range
+    bool above = false;       // the text asked for more than the range allows
+    bool below = false;       // the text asked for less than the range allows
+    bool correctNow = false;  // the box shows `value` at once
 };
 EditReading ReadEditText(const SliderRow& row, const QString& text);
 

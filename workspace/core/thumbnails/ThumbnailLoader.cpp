@@ -186,7 +186,6 @@ struct HandBackDone {
 void ThumbnailLoader::HandBack(Entry entry) {
     const std::shared_ptr<State> state = state_;
     const std::uint64_t ticket = entry.request.ticket;
-    QObject* receiver = entry.receiver.data();
     {
         std::lock_guard lock(state->mutex);
         state->pendingHandBack = ticket;
@@ -204,20 +203,28 @@ void ThumbnailLoader::HandBack(Entry entry) {
         state->handedBack.notify_all();
     };
     auto shared = std::make_shared<Entry>(std::move(entry));
-    if (receiver != nullptr) {
-        QMetaObject::invokeMethod(
-            receiver,
-            [state, shared, done] {
-                bool call = false;
-                {
-                    std::lock_guard lock(state->mutex);
-                    call = !state->quit && state->withdrawn.count(shared->request.ticket) == 0;
-                }
-                if (call && shared->handler) {
-                    shared->handler(shared->request);
-                }
-            },
-            Qt::QueuedConnection);
+    {
+        // Under the lock: a receiver withdraws its tickets before it goes
+        // away, so one that is withdrawn-and-gone is never posted to, and one
+        // posted to is alive at that moment (its later destruction drops the
+        // posted call safely on its own thread).
+        std::lock_guard lock(state->mutex);
+        QObject* receiver = shared->receiver.data();
+        if (receiver != nullptr && !state->quit && state->withdrawn.count(ticket) == 0) {
+            QMetaObject::invokeMethod(
+                receiver,
+                [state, shared, done] {
+                    bool call = false;
+                    {
+                        std::lock_guard inner(state->mutex);
+                        call = !state->quit && state->withdrawn.count(shared->request.ticket) == 0;
+                    }
+                    if (call && shared->handler) {
+                        shared->handler(shared->request);
+                    }
+                },
+                Qt::QueuedConnection);
+        }
     }
     done.reset();
     std::unique_lock lock(state->mutex);

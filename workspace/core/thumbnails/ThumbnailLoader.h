@@ -61,7 +61,8 @@ QImage MakeThumbnail(const QString& path, QSize box);
 // already being made is made but its handler is not called, because the
 // check runs on the receiver's thread right before the call, where no
 // removal can slip in between. A handler whose receiver object has been
-// destroyed is never called either.
+// destroyed is never called either; a receiver that may go away while the
+// loader runs withdraws its outstanding tickets first.
 class ThumbnailLoader {
 public:
     ThumbnailLoader();
