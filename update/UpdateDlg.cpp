@@ -126,6 +126,10 @@ void CUpdateDlg::StartDownload() {
         options.publicKeyPem = setup.publicKeyPem;
         if (shared->downloader.Download(setup.installerUrl, destination, CreationMode::AlwaysCreate,
                                         options) == kDownloadOk) {
+            // A program file the user alone may read, write and run.
+            QFile::setPermissions(setup.installerPath, QFileDevice::ReadOwner |
+                                                           QFileDevice::WriteOwner |
+                                                           QFileDevice::ExeOwner);
             if (setup.sendAction) {
                 setup.sendAction(kReportDownload);
             }

@@ -107,7 +107,10 @@ TEST_F(Service, DialogShowsNotesThenDownloadsTheSignedInstaller) {
     WhenShown<CUpdateDlg>([](CUpdateDlg* shown) { test::ClickIn(shown, "Update"); });
     dialog.ShowModal();
     EXPECT_TRUE(dialog.Downloaded());
-    EXPECT_TRUE(QFile::exists(folder_.filePath(QLatin1String(kInstallerFileName))));
+    const QString installer = folder_.filePath(QLatin1String(kInstallerFileName));
+    EXPECT_EQ(QFile::permissions(installer) &
+                  ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(actions_, std::vector<int>{kReportDownload});
     EXPECT_TRUE(shown_.empty());
 }
