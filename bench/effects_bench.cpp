@@ -231,6 +231,29 @@ BENCHMARK(BM_FullReplayOnly)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime();
 
+// The view picture alone: the full-size cut-out shrunk to the view.
+void BM_ViewFromFullSize(benchmark::State& state) {
+    for (auto _ : state) {
+        QImage view = imaging::scaledCopy(CutOut(), kViewWidth, kViewHeight);
+        benchmark::DoNotOptimize(view.constBits());
+    }
+}
+BENCHMARK(BM_ViewFromFullSize)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The same through Qt's smooth scaling on a premultiplied copy, as the view
+// picture was made before.
+void BM_ViewFromFullSizeQt(benchmark::State& state) {
+    for (auto _ : state) {
+        QImage view =
+            CutOut()
+                .convertToFormat(QImage::Format_ARGB32_Premultiplied)
+                .scaled(kViewWidth, kViewHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_ARGB32);
+        benchmark::DoNotOptimize(view.constBits());
+    }
+}
+BENCHMARK(BM_ViewFromFullSizeQt)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
 // A page switch after one more drag (10 records) on top of 200: only the new
 // records are replayed.
 void BM_IncrementalReplay(benchmark::State& state) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "canvas/imaging/AreaScale.h"
 #include "canvas/imaging/FileIntegrity.h"
 
 namespace quillora::imaging {
@@ -142,6 +143,14 @@ QImage copyArea(const QImage& image) {
 QImage scaledCopy(const QImage& image, int width, int height) {
     if (image.isNull() || !acceptableSize(width, height)) {
         return {};
+    }
+    if (width <= image.width() && height <= image.height()) {
+        // Shrinking (every view picture of a photo): averaged in place, in
+        // bands, without a full-size premultiplied copy.
+        if (image.format() == QImage::Format_ARGB32) {
+            return areaDownscale(image, width, height);
+        }
+        return areaDownscale(toArgb32(image), width, height);
     }
     // Qt's smooth scaling of a straight-alpha picture would weigh the colour
     // of transparent pixels; premultiplied input keeps them out.

@@ -37,9 +37,10 @@ QImage newBitmap(int width, int height);
 // An independent ARGB32 copy of the whole picture (null for a null input).
 QImage copyArea(const QImage& image);
 
-// A copy resampled to width x height with smooth filtering, computed on
-// premultiplied colour so transparent pixels leave no dark fringe. Null for
-// a null input or a size newBitmap would refuse.
+// A copy resampled to width x height with smooth filtering, weighed by alpha
+// so transparent pixels leave no dark fringe. Shrinking averages the source
+// area under each output pixel. Null for a null input or a size newBitmap
+// would refuse.
 QImage scaledCopy(const QImage& image, int width, int height);
 
 // Every frame of an animated picture with its display time. A still picture
