@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -194,6 +196,32 @@ TEST_F(ServedFiles, SignatureCheckedBeforeTheFileIsInPlace) {
                                   CreationMode::AlwaysCreate, options),
               kDownloadOk);
     EXPECT_EQ(folder.read("setup").toStdString(), body_);
+}
+
+TEST_F(ServedFiles, FullDiskDuringTheDownloadLeavesNothing) {
+    TestFolder folder;
+    folder.write("out.bin", "old");
+    // A file-size limit makes the writes fail part-way, as a full disk does.
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previous {};
+    ASSERT_EQ(::sigaction(SIGXFSZ, &ignore, &previous), 0);
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 20'000;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    Events events;
+    FileDownloader downloader(&events);
+    const auto result = downloader.Download(server_.Url("/file.bin"), folder.local("out.bin"),
+                                            CreationMode::AlwaysCreate);
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    ::sigaction(SIGXFSZ, &previous, nullptr);
+    EXPECT_EQ(result, kDownloadFailed);
+    EXPECT_EQ(downloader.LastProblem(), DownloadProblem::FileError);
+    EXPECT_EQ(events.finished, 0);
+    EXPECT_EQ(folder.read("out.bin"), QByteArray("old"));
+    EXPECT_FALSE(folder.exists("out.bin.upd"));
 }
 
 TEST(SignatureKey, BuiltInKeyIsTheTestKeysPublicHalf) {
