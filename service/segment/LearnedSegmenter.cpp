@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <system_error>
 
+#include "service/segment/FaceFinder.h"
+
 namespace quillora::service {
 namespace {
 
@@ -64,6 +66,14 @@ cv::Mat MatteFromNetOutput(const cv::Mat& output, cv::Size photoSize, int longSi
     return resized;
 }
 
+bool MatteHoldsFace(const cv::Mat& matte, const cv::Rect& face) {
+    const cv::Rect inside = face & cv::Rect(0, 0, matte.cols, matte.rows);
+    if (matte.empty() || matte.type() != CV_8U || inside.area() <= 0) {
+        return false;
+    }
+    return cv::countNonZero(matte(inside) >= 127) * 2 >= inside.area();
+}
+
 std::unique_ptr<LearnedSegmenter> LearnedSegmenter::Load(const std::filesystem::path& model,
                                                          std::string* problem, int side) {
     const auto fail = [problem](std::string text) {
@@ -99,7 +109,7 @@ std::unique_ptr<LearnedSegmenter> LearnedSegmenter::Load(const std::filesystem::
     return std::unique_ptr<LearnedSegmenter>(new LearnedSegmenter(std::move(net), side));
 }
 
-cv::Mat LearnedSegmenter::Segment(const cv::Mat& photoBgr, Subject /*subject*/) const {
+cv::Mat LearnedSegmenter::Segment(const cv::Mat& photoBgr, Subject subject) const {
     if (!working_.load() || photoBgr.empty() || photoBgr.type() != CV_8UC3) {
         return {};
     }
@@ -120,7 +130,17 @@ cv::Mat LearnedSegmenter::Segment(const cv::Mat& photoBgr, Subject /*subject*/) 
         return {};
     }
     lock.unlock();
-    return MatteFromNetOutput(output, photoBgr.size(), side_);
+    cv::Mat matte = MatteFromNetOutput(output, photoBgr.size(), side_);
+    if (subject == Subject::Person && !matte.empty()) {
+        cv::Mat small;
+        cv::resize(photoBgr, small, matte.size(), 0, 0, cv::INTER_AREA);
+        const auto face = FaceFinder::Shared().LargestFace(small);
+        if (face && !MatteHoldsFace(matte, *face)) {
+            std::fprintf(stderr, "learned segmenter: the salient object leaves out the face\n");
+            return {};
+        }
+    }
+    return matte;
 }
 
 }  // namespace quillora::service

@@ -27,6 +27,10 @@ cv::Mat MakeNetInput(const cv::Mat& photoBgr, int side);
 // matte: the network has not found anything to separate.
 cv::Mat MatteFromNetOutput(const cv::Mat& output, cv::Size photoSize, int longSide);
 
+// Whether a matte takes in most of a face (its box, in the matte's
+// coordinates): at least half the box's pixels are subject (127 and above).
+bool MatteHoldsFace(const cv::Mat& matte, const cv::Rect& face);
+
 // Salient-object segmentation by a learned network (IS-Net, converted to
 // float32 ONNX by tools/model/fetch-model.sh) run through OpenCV's DNN module.
 //
@@ -34,7 +38,10 @@ cv::Mat MatteFromNetOutput(const cv::Mat& output, cv::Size photoSize, int longSi
 // runs at a time (a pass already uses every core, a second one would only
 // double the memory). A request that cannot get the network within
 // `waitLimit` gets an empty matte, so the next segmenter of the chain answers;
-// so does every request after a forward pass failed.
+// so does every request after a forward pass failed. For a person, the
+// network's salient object may be something else in the photo: when a face
+// is found that its matte leaves out, the matte is dropped too, and the
+// classical segmenter, which hangs the person from the face, answers.
 class LearnedSegmenter : public Segmenter {
 public:
     static constexpr int kDefaultSide = 1024;

@@ -133,6 +133,20 @@ TEST(NetOutput, NoSpreadOrNotANumberMeansNoAnswer) {
     EXPECT_NEAR(matte.at<uchar>(1, 0), 128, 1);
 }
 
+TEST(MatteHoldsFace, HalfTheFaceBoxMustBeSubject) {
+    cv::Mat matte(40, 40, CV_8U, cv::Scalar(0));
+    matte(cv::Rect(0, 0, 40, 20)).setTo(200);  // the upper half is subject
+    EXPECT_TRUE(MatteHoldsFace(matte, cv::Rect(10, 2, 10, 10)));
+    EXPECT_FALSE(MatteHoldsFace(matte, cv::Rect(10, 25, 10, 10)));
+    // Half in, half out: 50 of 100 pixels is still held; 40 is not.
+    EXPECT_TRUE(MatteHoldsFace(matte, cv::Rect(10, 15, 10, 10)));
+    EXPECT_FALSE(MatteHoldsFace(matte, cv::Rect(10, 16, 10, 10)));
+    // Only the part inside the matte counts; a box outside holds nothing.
+    EXPECT_TRUE(MatteHoldsFace(matte, cv::Rect(-10, -10, 20, 20)));
+    EXPECT_FALSE(MatteHoldsFace(matte, cv::Rect(50, 50, 10, 10)));
+    EXPECT_FALSE(MatteHoldsFace(cv::Mat(), cv::Rect(0, 0, 5, 5)));
+}
+
 TEST(LearnedSegmenterLoad, MissingShortAndDamagedFilesAreRefusedWithAReason) {
     const TempFolder folder;
     std::string problem;
