@@ -13,6 +13,9 @@
 #include "app/shell/dialogs/OpenUrl.h"
 #include "app/shell/program/ProgramHooks.h"
 #include "app/shell/program/StartupRecords.h"
+#include "matting/reports/ReportBody.h"
+#include "matting/worker/MattingWorker.h"
+#include "matting/worker/WorkerIdentity.h"
 #include "skin/SkinData.h"
 #include "ui/PaintManager.h"
 #include "ui/TextSupplier.h"
@@ -170,7 +173,18 @@ int Run(StartupRecords& records, SingleInstance& instance, const RunOptions& opt
         records.reporter->SendAction(kReportStart, false);
     }
 
-    CMainFrame frame(records.oem);
+    MainFrameServices services;
+    services.serviceFields = records.serviceFields;
+    services.settings = &records.settings;
+    services.userDataFolder = records.values.userDataFolder;
+    services.productName = records.values.productName;
+    services.versionText = records.values.versionText;
+    services.workerSettings = std::make_unique<matting::MattingWorkerSettings>();
+    services.workerSettings->identity =
+        matting::WorkerIdentity(records.values.channelId, records.values.versionText, QString(),
+                                records.values.partnerId, matting::kQuilloraAppApiId);
+    services.workerSettings->fields = records.serviceFields;
+    CMainFrame frame(records.oem, std::move(services));
     if (!frame.Create(nullptr, records.values.productName, kMainFrameStyle, 0, 0, kInitialWidth,
                       kInitialHeight)) {
         WriteLog(u"the main window could not be created");

@@ -1,0 +1,366 @@
+#include "FrameTestSupport.h"
+
+#include "app/core/settings/AppSettings.h"
+#include "app/core/settings/OemInfo.h"
+#include "app/core/settings/QuilloraRegistry.h"
+#include "app/shell/dialogs/MessagePresenter.h"
+#include "canvas/widgets/CDrawPanel.h"
+#include "matting/worker/MattingJob.h"
+#include "matting/worker/MattingWorker.h"
+#include "ui/Controls.h"
+#include "workspace/frame/KeyboardFilter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QStackedWidget>
+
+#include <gtest/gtest.h>
+
+namespace quillora::test {
+namespace {
+
+// Windows are fixture members: the application exists before the first test.
+class FrameEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { DialogApp(); }
+};
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new FrameEnvironment);
+
+class MainFrameFlowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DialogApp();
+        InstallDialogMessagePresenter();
+        ASSERT_TRUE(temp.isValid());
+        inputs->folder = temp.path();
+        frame = std::make_unique<CMainFrame>(oem, TestServices(inputs, service.Url(), &settings));
+        ASSERT_TRUE(
+            frame->Create(nullptr, QStringLiteral("Quillora"), kMainFrameStyle, 0, 0, 1160, 760));
+        frame->ShowWindow();
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        service.Close();
+        frame.reset();
+        QuilloraRegistry::Open().deleteCloseConfirm();
+    }
+
+    QString Photo(const QString& name, QSize size = {480, 360}) {
+        return MakePhoto(temp.filePath(name), size);
+    }
+    // Starts a single task with the photo and waits until its job is queued.
+    void StartSingle(int kind, const QString& photo) {
+        inputs->pictures.push_back({photo});
+        frame->StartTask(kind, false);
+    }
+    QString ItemId() const { return ui::UserData(frame->FindControl(QStringLiteral("LayPicImg"))); }
+    // A cut-out as the worker would leave it: the photo's size, the oval
+    // kept, the backdrop transparent, written into the worker's data folder.
+    QString CutOutFile(const QString& photo, const QString& name) {
+        QImage image(photo);
+        image = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x) {
+                if (qRed(row[x]) > 200) {
+                    row[x] = 0;
+                }
+            }
+        }
+        QDir().mkpath(frame->Worker()->dataFolder());
+        const QString path = frame->Worker()->dataFolder() + QLatin1Char('/') + name;
+        return image.save(path, "PNG") ? path : QString();
+    }
+    void PostAnswer(int tag, const QString& name, const QStringList& paths, bool success) {
+        auto job = std::make_unique<matting::MattingJob>();
+        job->tag = tag;
+        job->name = name;
+        job->paths = paths;
+        job->owner = frame->FindControl(QStringLiteral("LayPicImg"));
+        ui::PostWindowMessage(frame.get(), matting::WM_MATTING_DONE, 0,
+                              ui::MessagePayload(std::move(job)), success ? 1 : 0);
+        QApplication::processEvents();
+    }
+
+    QTemporaryDir temp;
+    OemInfo oem;
+    AppSettings settings;
+    SilentService service;
+    std::shared_ptr<FrameInputs> inputs = std::make_shared<FrameInputs>();
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainFrameFlowTest, SingleTaskLoadsThePhotoMarksTheItemAndShowsTheCanvas) {
+    const QString photo = Photo(QStringLiteral("portrait.png"));
+    StartSingle(CMainFrame::kWorkCard, photo);
+    EXPECT_EQ(inputs->picturesAsked, 1);
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageConver);
+    EXPECT_EQ(frame->CurrentWorkKind(), CMainFrame::kWorkCard);
+    // The id is the time in microseconds: within a minute of now.
+    const qint64 id = ItemId().toLongLong();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch() * 1000;
+    EXPECT_GT(id, now - 60'000'000);
+    EXPECT_LE(id, now);
+    ASSERT_NE(frame->Canvas(), nullptr);
+    EXPECT_TRUE(frame->Canvas()->isVisible());
+    EXPECT_TRUE(frame->Canvas()->Document().HasSource());
+    EXPECT_EQ(frame->Canvas()->Document().sourcePath, photo);
+    // An ID photo has no shadow or filter tabs.
+    EXPECT_FALSE(frame->FindControl(QStringLiteral("optShadowBorder")) != nullptr &&
+                 frame->FindControl(QStringLiteral("optShadowBorder"))->isVisible());
+}
+
+TEST_F(MainFrameFlowTest, AnswersForAnotherKindOrItemAreDroppedAndTheirFilesRemoved) {
+    const QString photo = Photo(QStringLiteral("goods.png"));
+    StartSingle(CMainFrame::kWorkGoods, photo);
+    const QString id = ItemId();
+    ASSERT_FALSE(id.isEmpty());
+
+    // Another kind: the user left that task.
+    const QString stale1 = CutOutFile(photo, QStringLiteral("stale1.png"));
+    PostAnswer(CMainFrame::kWorkPortrait, id, {photo, stale1}, true);
+    EXPECT_FALSE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_FALSE(QFile::exists(stale1));
+    // Same kind, the item that was replaced.
+    const QString stale2 = CutOutFile(photo, QStringLiteral("stale2.png"));
+    PostAnswer(CMainFrame::kWorkGoods, QString::number(id.toLongLong() - 1), {photo, stale2}, true);
+    EXPECT_FALSE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_FALSE(QFile::exists(stale2));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageConver);
+
+    // The right answer is taken in and the effect view is chosen.
+    const QString good = CutOutFile(photo, QStringLiteral("good.png"));
+    PostAnswer(CMainFrame::kWorkGoods, id.toUpper(), {photo, good}, true);
+    EXPECT_TRUE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_TRUE(frame->GetCheck(QStringLiteral("optTabEff")));
+    EXPECT_TRUE(QFile::exists(good));
+    // The oval's middle is opaque, the corner transparent.
+    const QImage& cutOut = frame->Canvas()->Document().bitmaps.resultImage;
+    EXPECT_EQ(qAlpha(cutOut.pixel(cutOut.width() / 2, cutOut.height() / 2)), 255);
+    EXPECT_EQ(qAlpha(cutOut.pixel(2, 2)), 0);
+}
+
+TEST_F(MainFrameFlowTest, FailedOrUnreadableAnswerSaysSoAndGoesHome) {
+    const QString photo = Photo(QStringLiteral("p.png"));
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    {
+        MessageAnswer answer;
+        PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {photo}, false);
+        ASSERT_TRUE(WaitFor([&] { return answer.Shown(); }, 5000));
+        EXPECT_EQ(answer.Kind() & kMessageError, kMessageError);
+    }
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_EQ(frame->CurrentWorkKind(), CMainFrame::kWorkNone);
+
+    // A cut-out file holding garbage is a failed answer, not a stuck page.
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    QDir().mkpath(frame->Worker()->dataFolder());
+    const QString garbage = frame->Worker()->dataFolder() + QStringLiteral("/garbage.png");
+    {
+        QFile file(garbage);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("\x89PNG\r\n\x1a\nthis is not a picture");
+    }
+    MessageAnswer answer;
+    PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {photo, garbage}, true);
+    ASSERT_TRUE(WaitFor([&] { return answer.Shown(); }, 5000));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_FALSE(frame->Canvas()->isVisible());
+}
+
+TEST_F(MainFrameFlowTest, GoingHomeWhileACutOutIsOnItsWayDropsTheAnswer) {
+    const QString photo = Photo(QStringLiteral("p.png"));
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    const QString id = ItemId();
+    {
+        MessageAnswer sure("btnYes");
+        ClickIn(frame.get(), "btnGoHome");
+        ASSERT_TRUE(WaitFor([&] { return sure.Shown(); }, 5000));
+    }
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_TRUE(frame->Worker()->stopRequested());
+    const QString late = CutOutFile(photo, QStringLiteral("late.png"));
+    PostAnswer(CMainFrame::kWorkPortrait, id, {photo, late}, true);
+    EXPECT_FALSE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_FALSE(QFile::exists(late));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+
+    // Answering "No" stays on the page.
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    MessageAnswer no("btnClose");
+    ClickIn(frame.get(), "btnGoHome");
+    ASSERT_TRUE(WaitFor([&] { return no.Shown(); }, 5000));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageConver);
+}
+
+TEST_F(MainFrameFlowTest, BadPhotosAndRefusalsOpenNothing) {
+    // Not a picture.
+    const QString junk = temp.filePath(QStringLiteral("junk.jpg"));
+    {
+        QFile file(junk);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("no picture in here");
+    }
+    {
+        MessageAnswer answer;
+        StartSingle(CMainFrame::kWorkPortrait, junk);
+        ASSERT_TRUE(WaitFor([&] { return answer.Shown(); }, 5000));
+        EXPECT_FALSE(answer.Text().isEmpty());
+    }
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_TRUE(ItemId().isEmpty());
+    // Deleted between choosing and loading.
+    {
+        MessageAnswer answer;
+        StartSingle(CMainFrame::kWorkPortrait, temp.filePath(QStringLiteral("gone.png")));
+        ASSERT_TRUE(WaitFor([&] { return answer.Shown(); }, 5000));
+    }
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_FALSE(frame->Worker()->busy());
+
+    // Above the size limit: refused with the limit named, nothing opened.
+    const QString big = Photo(QStringLiteral("big.png"), {800, 600});
+    frame->ServiceFields().setFileSizeLimit(QFileInfo(big).size() - 1);
+    frame->ServiceFields().setFileSizeLimitText(QStringLiteral("1.5 KB"));
+    {
+        MessageAnswer answer;
+        StartSingle(CMainFrame::kWorkGoods, big);
+        ASSERT_TRUE(WaitFor([&] { return answer.Shown(); }, 5000));
+        EXPECT_TRUE(answer.Text().contains(QStringLiteral("1.5 KB")))
+            << answer.Text().toStdString();
+    }
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    // A batch leaves the big file out and keeps the small one.
+    const QString small = Photo(QStringLiteral("small.png"), {8, 8});
+    inputs->pictures.push_back({big, small});
+    QStringList paths;
+    EXPECT_TRUE(frame->OpenPictures(true, paths));
+    EXPECT_EQ(paths, QStringList{small});
+    // Exactly at the limit is allowed.
+    frame->ServiceFields().setFileSizeLimit(QFileInfo(big).size());
+    inputs->pictures.push_back({big});
+    EXPECT_TRUE(frame->OpenPictures(false, paths));
+    EXPECT_EQ(paths, QStringList{big});
+    // Cancel.
+    EXPECT_FALSE(frame->OpenPictures(false, paths));
+    EXPECT_TRUE(paths.isEmpty());
+
+    // The service is closed: nothing is asked.
+    frame->ServiceFields().setServiceOpen(false);
+    const int asked = inputs->picturesAsked;
+    MessageAnswer closed;
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    ASSERT_TRUE(WaitFor([&] { return closed.Shown(); }, 5000));
+    EXPECT_EQ(inputs->picturesAsked, asked);
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+}
+
+TEST_F(MainFrameFlowTest, PagesFollowTheMaximiseRules) {
+    ClickIn(frame.get(), "btnHomeEdit");
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageEdit);
+    EXPECT_EQ(frame->CurrentWorkKind(), CMainFrame::kWorkEdit);
+    ClickIn(frame.get(), "btnMax");
+    EXPECT_TRUE(frame->RestoreMaximised());
+    EXPECT_TRUE(frame->isMaximized());
+    frame->SelectPage(CMainFrame::kPageHome);
+    EXPECT_FALSE(frame->isMaximized());
+    // Entering a work page maximises again, as the user left it.
+    frame->SelectPage(CMainFrame::kPageEdit);
+    EXPECT_TRUE(frame->isMaximized());
+    ClickIn(frame.get(), "btnRestore");
+    EXPECT_FALSE(frame->RestoreMaximised());
+    frame->SelectPage(CMainFrame::kPageHome);
+    frame->SelectPage(CMainFrame::kPageEdit);
+    EXPECT_FALSE(frame->isMaximized());
+    // A caption double-click that maximises counts as well.
+    frame->OnSysCommand(ui::kScMaximizeByCaption);
+    EXPECT_TRUE(frame->RestoreMaximised());
+}
+
+TEST_F(MainFrameFlowTest, CanvasFollowsTheWindowBody) {
+    EXPECT_EQ(CMainFrame::CanvasPlacement({1160, 760}), QRect(35, 110, 670, 540));
+    EXPECT_EQ(CMainFrame::CanvasPlacement({300, 100}), QRect(35, 110, 0, 0));
+    const QString photo = Photo(QStringLiteral("p.png"));
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    frame->resize(1300, 900);
+    QApplication::processEvents();
+    const QSize body = frame->Body()->size();
+    EXPECT_EQ(frame->Canvas()->geometry(), QRect(35, 110, body.width() - 490, body.height() - 220));
+    EXPECT_GT(body.width(), 1160);
+}
+
+void SendKey(QWidget* target, QEvent::Type type, int key, Qt::KeyboardModifiers modifiers = {}) {
+    QKeyEvent event(type, key, modifiers);
+    QApplication::sendEvent(target, &event);
+}
+
+TEST_F(MainFrameFlowTest, KeyboardFilterSwallowsEscAndDrivesTheCanvas) {
+    // A control of the window never sees Esc, but sees other keys.
+    auto* button = frame->FindControl<QPushButton>(QStringLiteral("btnAddFile"));
+    ASSERT_NE(button, nullptr);
+    struct Seen : QObject {
+        QList<int> keys;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress) {
+                keys.append(static_cast<QKeyEvent*>(event)->key());
+            }
+            return false;
+        }
+    } seen;
+    button->installEventFilter(&seen);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Escape);
+    SendKey(button, QEvent::KeyPress, Qt::Key_A);
+    EXPECT_EQ(seen.keys, QList<int>{Qt::Key_A});
+    button->removeEventFilter(&seen);
+
+    // Space pans only in the cut-out page of the single page.
+    SendKey(button, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_FALSE(frame->Canvas()->Document().input.panMode);
+    const QString photo = Photo(QStringLiteral("p.png"));
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_TRUE(frame->Canvas()->Document().input.panMode);
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_FALSE(frame->Canvas()->Document().input.panMode);
+    frame->Canvas()->SetMode(canvas::EditMode::FilterToning);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_FALSE(frame->Canvas()->Document().input.panMode);
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Space);
+}
+
+TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
+    const QString photo = Photo(QStringLiteral("p.png"));
+    StartSingle(CMainFrame::kWorkPortrait, photo);
+    const QString cutOut = CutOutFile(photo, QStringLiteral("c.png"));
+    PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {photo, cutOut}, true);
+    canvas::CDrawPanel* canvas = frame->Canvas();
+    ASSERT_TRUE(canvas->Document().HasCutOut());
+    canvas->SetShowResult(false);
+    canvas->SetBrushEnabled(true);
+    const QRect view = canvas->rect();
+    QTest::mousePress(canvas, Qt::LeftButton, {}, view.center());
+    QTest::mouseMove(canvas, view.center() + QPoint(30, 10));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, view.center() + QPoint(40, 10));
+    ASSERT_EQ(canvas->Document().strokes.Position(), 1);
+
+    QWidget* button = frame->FindControl(QStringLiteral("btnAddFile"));
+    // Z alone is no undo.
+    SendKey(button, QEvent::KeyPress, Qt::Key_Z);
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Z);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 0);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Y, Qt::ControlModifier);
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+    // Ctrl let go: Z alone does nothing again.
+    SendKey(button, QEvent::KeyRelease, Qt::Key_Control);
+    SendKey(button, QEvent::KeyPress, Qt::Key_Z);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+}
+
+}  // namespace
+}  // namespace quillora::test
