@@ -35,8 +35,7 @@ TEST(BatchNames, ElementKeepsItsOwnExtensionAndStampsEveryCollision) {
     OutputNamer again(QStringLiteral("/out"), FilesIn({QStringLiteral("/out/photo.jpg")}));
     EXPECT_EQ(again.ElementPath(QStringLiteral("/in/photo.jpg"), 1234),
               QStringLiteral("/out/photo_1234.jpg"));
-    EXPECT_EQ(again.ElementPath(QStringLiteral("/in/a.b.png"), 77),
-              QStringLiteral("/out/a.b.png"));
+    EXPECT_EQ(again.ElementPath(QStringLiteral("/in/a.b.png"), 77), QStringLiteral("/out/a.b.png"));
 }
 
 TEST(BatchNames, WholeBatchCollisionFollowsTheTimestampSetting) {
@@ -75,3 +74,29 @@ TEST(BatchNames, StampedNameThatExistsMovesOn) {
 
 }  // namespace
 }  // namespace quillora::naming
+
+#include "workspace/core/batch/DroppedFiles.h"
+
+namespace quillora::batch {
+namespace {
+
+TEST(BatchDrops, KeepsFourExtensionsInAnyCase) {
+    const QStringList dropped{
+        QStringLiteral("/d/a.PNG"), QStringLiteral("/d/b.tif"), QStringLiteral("/d/c.jpeg"),
+        QStringLiteral("/d/d.Jpg"), QStringLiteral("/d/e.bmp"), QStringLiteral("/d/f.png.txt"),
+        QStringLiteral("/d/png"),   QStringLiteral("/d.jpg/g"), QStringLiteral("/d/h.tiff")};
+    EXPECT_EQ(DroppablePictures(dropped),
+              (QStringList{QStringLiteral("/d/a.PNG"), QStringLiteral("/d/c.jpeg"),
+                           QStringLiteral("/d/d.Jpg"), QStringLiteral("/d/e.bmp")}));
+}
+
+TEST(BatchDrops, LimitTakesWhatFitsAndThenNothing) {
+    EXPECT_EQ(AcceptedCount(48, 50, 5), 2);
+    EXPECT_EQ(AcceptedCount(50, 50, 5), 0);
+    EXPECT_EQ(AcceptedCount(0, 50, 1000), 50);
+    EXPECT_EQ(AcceptedCount(60, 50, 3), 0);  // a limit lowered by the service
+    EXPECT_EQ(AcceptedCount(3, 50, 0), 0);
+}
+
+}  // namespace
+}  // namespace quillora::batch

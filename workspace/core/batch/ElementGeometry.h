@@ -18,9 +18,9 @@ inline constexpr double kPreviewScaleSteps = 100.0;
 
 // Where the preview of a photo goes in an element, in the list's pixels.
 struct PreviewLayout {
-    float scale = 1.0f;   // preview pixels per photo pixel
-    canvas::RectF rect;   // the preview, centred above the bottom margin
-    QSize pixels;         // the preview picture's whole-pixel size
+    float scale = 1.0f;  // preview pixels per photo pixel
+    canvas::RectF rect;  // the preview, centred above the bottom margin
+    QSize pixels;        // the preview picture's whole-pixel size
 };
 
 // A photo that fits the element is shown as it is (never enlarged); a larger

@@ -57,8 +57,8 @@ QImage RenderElementPicture(const QImage& cutOut, const ElementLook& look,
     QRect area(QPoint(0, 0), cutOut.size());
     QSize output = cutOut.size();
     if (cropping) {
-        const canvas::ExportCrop crop = canvas::PlanExportCrop(look.background.cropRect, scale,
-                                                               look.background.sizePreset);
+        const canvas::ExportCrop crop =
+            canvas::PlanExportCrop(look.background.cropRect, scale, look.background.sizePreset);
         if (crop.output.isEmpty()) {
             Report(status, ElementSaveStatus::EmptyCrop);
             return {};
