@@ -209,8 +209,8 @@ TEST(BatchElementOutput, IdentityPresetSavesItsFixedPixelSize) {
     const QImage saved = RenderElementPicture(SquareCutOut(3000, 2000), look);
     EXPECT_EQ(saved.size(), QSize(413, 579));
     // The command line's look of the same preset crops the same way.
-    const ElementLook full = FullSizeLook(QSize(3000, 2000), canvas::BackgroundKind::None, 0,
-                                          QImage(), 17);
+    const ElementLook full =
+        FullSizeLook(QSize(3000, 2000), canvas::BackgroundKind::None, 0, QImage(), 17);
     EXPECT_EQ(RenderElementPicture(SquareCutOut(3000, 2000), full).size(), QSize(1051, 1500));
 }
 
