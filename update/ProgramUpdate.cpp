@@ -4,7 +4,11 @@
 #include "ui/WindowMessage.h"
 #include "update/core/UpdateCheck.h"
 
+#include <QCoreApplication>
 #include <QWidget>
+
+#include <chrono>
+#include <thread>
 
 namespace quillora::update {
 
@@ -33,6 +37,15 @@ std::function<void(QWidget* mainWindow)> MakeProgramUpdate(const ProgramUpdateSe
 }
 
 void EndProgramUpdate() {
+    if (CUpdate* update = ProgramUpdate()) {
+        update->BeginClosing();
+        // A message the check asked for just before may wait for this thread:
+        // events keep being handled until the check is over.
+        while (update->IsRunning()) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
     InstallProgramUpdate(nullptr);
 }
 

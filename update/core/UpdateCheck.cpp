@@ -187,6 +187,16 @@ void CUpdate::TakeVersionAnswer(const std::string& answer, bool& newer) {
     }
 }
 
+int CUpdate::Say(const LangKey& key, unsigned kind) {
+    return closing_ ? kMessageNo : context_.showMessage(key, parent_.data(), kind);
+}
+
+void CUpdate::Notify() {
+    if (!closing_) {
+        context_.notifyNewVersion(parent_.data());
+    }
+}
+
 void CUpdate::RunDaily() {
     UpdatePartner();
     if (context_.registry->hasSendInstallMessage()) {
@@ -209,7 +219,7 @@ void CUpdate::RunDaily() {
         bool newer = false;
         TakeVersionAnswer(answer, newer);
         if (newer) {
-            context_.notifyNewVersion(parent_.data());
+            Notify();
         }
     }
     DownloadUpdateConfig();
@@ -228,15 +238,15 @@ void CUpdate::RunManual() {
         newVersion_.clear();
     }
     if (GetTaggedValue(answer, "version").empty()) {
-        context_.showMessage(langkey::message::kNoVersion, parent_.data(), kMessageInformation);
+        Say(langkey::message::kNoVersion, kMessageInformation);
         return;
     }
     bool newer = false;
     TakeVersionAnswer(answer, newer);
     if (newer) {
-        context_.notifyNewVersion(parent_.data());
+        Notify();
     } else {
-        context_.showMessage(langkey::message::kNotUpdate, parent_.data(), kMessageInformation);
+        Say(langkey::message::kNotUpdate, kMessageInformation);
     }
 }
 

@@ -97,6 +97,8 @@ public:
     bool IsRunning() const { return running_; }
     // Waits for a running check to end (closing and tests).
     void Join();
+    // The program is closing: a running check shows and posts nothing more.
+    void BeginClosing() { closing_ = true; }
 
     // User Config.ini [main] HasNewInstaller is non-zero and the installer
     // file exists in the user data folder.
@@ -122,11 +124,15 @@ private:
     void UpdatePartner();
     void UpdatePatch();
     void DownloadUpdateConfig();
+    // The context's message and notification, unless the program is closing.
+    int Say(const LangKey& key, unsigned kind);
+    void Notify();
     std::string Url(const char* path) const { return context_.updateBase + path; }
 
     UpdateContext context_;
     std::thread thread_;
     std::atomic<bool> running_{false};
+    std::atomic<bool> closing_{false};
     bool daily_ = true;
     QPointer<QObject> parent_;
     mutable std::mutex mutex_;

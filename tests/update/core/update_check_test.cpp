@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <map>
 #include <mutex>
 #include <vector>
@@ -206,6 +207,31 @@ TEST(ManualCheck, ThreeMessages) {
             EXPECT_TRUE(recorder.messages.empty()) << c.answer;
         }
     }
+}
+
+TEST(ManualCheck, ClosingProgramHearsNothingMore) {
+    TestFolder folder;
+    Recorder recorder;
+    int day = 3;
+    UpdateContext context = MakeContext(folder, recorder, day);
+    std::promise<void> asked;
+    std::promise<void> answer;
+    auto reply = answer.get_future().share();
+    context.fetchText = [&asked, reply](const std::string&) {
+        asked.set_value();
+        reply.wait();
+        return std::string("version=<#9.0#>");
+    };
+    CUpdate update(context);
+    update.CheckNow(nullptr);
+    asked.get_future().wait();
+    EXPECT_TRUE(update.IsRunning());
+    update.BeginClosing();
+    answer.set_value();
+    update.Join();
+    EXPECT_FALSE(update.IsRunning());
+    EXPECT_EQ(recorder.notified, 0);
+    EXPECT_TRUE(recorder.messages.empty());
 }
 
 TEST(ManualCheck, BrandingAddressWinsWhenItIsHttp) {
