@@ -12,6 +12,7 @@ constexpr std::array<char, 8> kSignature{'\x89', 'P', 'N', 'G', '\r', '\n', '\x1
 constexpr std::size_t kChunkOverhead = 12;  // length, type, CRC
 constexpr std::size_t kHeaderBytes = 13;
 constexpr std::uint8_t kBitDepth = 8;
+constexpr std::uint8_t kColourTypeRgb = 2;
 constexpr std::uint8_t kColourTypeRgba = 6;
 
 void PutBigEndian(std::uint8_t* out, std::uint32_t value) {
@@ -52,12 +53,12 @@ bool WriteSignature(QIODevice& device) {
     return WriteAll(device, kSignature.data(), kSignature.size());
 }
 
-bool WriteHeader(QIODevice& device, std::uint32_t width, std::uint32_t height) {
+bool WriteHeader(QIODevice& device, std::uint32_t width, std::uint32_t height, bool rgb) {
     std::array<std::uint8_t, kHeaderBytes> header{};
     PutBigEndian(header.data(), width);
     PutBigEndian(header.data() + 4, height);
     header[8] = kBitDepth;
-    header[9] = kColourTypeRgba;
+    header[9] = rgb ? kColourTypeRgb : kColourTypeRgba;
     // compression, filter method and interlace all 0
     return WriteChunk(device, "IHDR", header.data(), header.size());
 }

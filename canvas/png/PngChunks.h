@@ -13,8 +13,9 @@ namespace quillora::png {
 inline constexpr std::size_t kIdatChunkBytes = std::size_t{1} << 18;
 
 bool WriteSignature(QIODevice& device);
-// IHDR for an 8-bit RGBA, non-interlaced picture.
-bool WriteHeader(QIODevice& device, std::uint32_t width, std::uint32_t height);
+// IHDR for an 8-bit, non-interlaced picture: RGBA, or RGB when rgb (a
+// picture without transparency).
+bool WriteHeader(QIODevice& device, std::uint32_t width, std::uint32_t height, bool rgb = false);
 // The compressed stream as IDAT chunks of at most kIdatChunkBytes.
 bool WriteImageData(QIODevice& device, const std::uint8_t* stream, std::size_t size);
 bool WriteEnd(QIODevice& device);

@@ -13,6 +13,19 @@ namespace {
 
 constexpr int kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4;
 
+// Bytes B, G, R in memory become R, G, B; alpha is left out.
+void ToRgb(const QImage& image, int y, std::uint8_t* rgb) {
+    const auto* src = image.constScanLine(y);
+    const int width = image.width();
+    for (int x = 0; x < width; ++x) {
+        rgb[0] = src[2];
+        rgb[1] = src[1];
+        rgb[2] = src[0];
+        rgb += kRgbBytesPerPixel;
+        src += kBytesPerPixel;
+    }
+}
+
 // Bytes B, G, R, A in memory become R, G, B, A.
 void ToRgba(const QImage& image, int y, std::uint8_t* rgba) {
     const auto* src = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
@@ -50,12 +63,12 @@ void PrepareCandidates(std::size_t rowBytes, RowCandidates& out) {
 // Candidates for bytes [from, to) with the plain formulas; a byte's left
 // neighbours (a, c) are 0 in the first pixel.
 void PlainRange(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t from, std::size_t to,
-                RowCandidates& out) {
+                std::size_t bpp, RowCandidates& out) {
     for (std::size_t i = from; i < to; ++i) {
         const int x = cur[i];
         const int b = prev[i];
-        const int a = i >= kBytesPerPixel ? cur[i - kBytesPerPixel] : 0;
-        const int c = i >= kBytesPerPixel ? prev[i - kBytesPerPixel] : 0;
+        const int a = i >= bpp ? cur[i - bpp] : 0;
+        const int c = i >= bpp ? prev[i - bpp] : 0;
         const std::uint8_t values[kFilterCount] = {
             static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(x - a),
             static_cast<std::uint8_t>(x - b), static_cast<std::uint8_t>(x - ((a + b) >> 1)),
@@ -115,17 +128,18 @@ inline std::uint64_t LaneTotal(__m128i sums) {
 }  // namespace
 
 void FilterCandidatesPlain(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
-                           RowCandidates& out) {
+                           RowCandidates& out, int bytesPerPixel) {
     PrepareCandidates(rowBytes, out);
-    PlainRange(cur, prev, 0, rowBytes, out);
+    PlainRange(cur, prev, 0, rowBytes, static_cast<std::size_t>(bytesPerPixel), out);
 }
 
 void FilterCandidates(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
-                      RowCandidates& out) {
+                      RowCandidates& out, int bytesPerPixel) {
 #if defined(__SSE2__)
     PrepareCandidates(rowBytes, out);
-    const std::size_t lead = std::min<std::size_t>(kBytesPerPixel, rowBytes);
-    PlainRange(cur, prev, 0, lead, out);
+    const auto bpp = static_cast<std::size_t>(bytesPerPixel);
+    const std::size_t lead = std::min<std::size_t>(bpp, rowBytes);
+    PlainRange(cur, prev, 0, lead, bpp, out);
     constexpr std::size_t kStep = 16;
     const __m128i one = _mm_set1_epi8(1);
     __m128i sums[kFilterCount];
@@ -138,9 +152,9 @@ void FilterCandidates(const std::uint8_t* cur, const std::uint8_t* prev, std::si
             return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
         };
         const __m128i x = load(cur + i);
-        const __m128i a = load(cur + i - kBytesPerPixel);
+        const __m128i a = load(cur + i - bpp);
         const __m128i b = load(prev + i);
-        const __m128i c = load(prev + i - kBytesPerPixel);
+        const __m128i c = load(prev + i - bpp);
         // _mm_avg_epu8 rounds up; PNG's average rounds down.
         const __m128i average =
             _mm_sub_epi8(_mm_avg_epu8(a, b), _mm_and_si128(_mm_xor_si128(a, b), one));
@@ -155,9 +169,9 @@ void FilterCandidates(const std::uint8_t* cur, const std::uint8_t* prev, std::si
     for (int f = 0; f < kFilterCount; ++f) {
         out.costs[f] += LaneTotal(sums[f]);
     }
-    PlainRange(cur, prev, i, rowBytes, out);
+    PlainRange(cur, prev, i, rowBytes, bpp, out);
 #else
-    FilterCandidatesPlain(cur, prev, rowBytes, out);
+    FilterCandidatesPlain(cur, prev, rowBytes, out, bytesPerPixel);
 #endif
 }
 
@@ -171,25 +185,49 @@ RowFilter CheapestFilter(const RowCandidates& candidates) {
     return static_cast<RowFilter>(best);
 }
 
-void FilterRows(const QImage& image, int first, int end, std::uint8_t* out) {
-    const std::size_t rowBytes = std::size_t(image.width()) * kBytesPerPixel;
-    // Two RGBA rows that swap roles as the band moves down.
+void FilterRows(const QImage& image, int first, int end, std::uint8_t* out, int bytesPerPixel) {
+    const bool rgb = bytesPerPixel == kRgbBytesPerPixel;
+    const int bpp = rgb ? kRgbBytesPerPixel : kBytesPerPixel;
+    const std::size_t rowBytes = std::size_t(image.width()) * std::size_t(bpp);
+    const auto convert = [&](int y, std::uint8_t* row) {
+        if (rgb) {
+            ToRgb(image, y, row);
+        } else {
+            ToRgba(image, y, row);
+        }
+    };
+    // Two rows that swap roles as the band moves down.
     std::vector<std::uint8_t> rows(rowBytes * 2, 0);
     std::uint8_t* prev = rows.data();
     std::uint8_t* cur = rows.data() + rowBytes;
     if (first > 0) {
-        ToRgba(image, first - 1, prev);
+        convert(first - 1, prev);
     }
     RowCandidates candidates;
     for (int y = first; y < end; ++y) {
-        ToRgba(image, y, cur);
-        FilterCandidates(cur, prev, rowBytes, candidates);
+        convert(y, cur);
+        FilterCandidates(cur, prev, rowBytes, candidates, bpp);
         const RowFilter filter = CheapestFilter(candidates);
         out[0] = static_cast<std::uint8_t>(filter);
         std::memcpy(out + 1, candidates.residuals[static_cast<int>(filter)].data(), rowBytes);
         out += rowBytes + 1;
         std::swap(prev, cur);
     }
+}
+
+bool IsOpaque(const QImage& image) {
+    const int width = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(image.constScanLine(y));
+        std::uint32_t all = 0xFF000000u;
+        for (int x = 0; x < width; ++x) {
+            all &= row[x];
+        }
+        if ((all & 0xFF000000u) != 0xFF000000u) {
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace quillora::png

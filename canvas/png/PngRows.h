@@ -7,18 +7,22 @@
 #include <cstdint>
 #include <vector>
 
-// The picture as PNG scanlines: 8-bit RGBA, each row led by its filter type.
+// The picture as PNG scanlines: 8-bit RGBA (or RGB), each row led by its
+// filter type.
 namespace quillora::png {
 
 // PNG filter types.
 enum class RowFilter : std::uint8_t { None = 0, Sub = 1, Up = 2, Average = 3, Paeth = 4 };
 
 inline constexpr int kFilterCount = 5;
+// Bytes of a pixel: 8-bit RGBA, or 8-bit RGB for a picture without any
+// transparency (it decodes to the same pixels, every one opaque).
 inline constexpr int kBytesPerPixel = 4;
+inline constexpr int kRgbBytesPerPixel = 3;
 
 // Bytes of one filtered scanline: the filter type byte and the pixels.
-inline std::size_t FilteredRowBytes(int width) {
-    return std::size_t{1} + std::size_t(width) * kBytesPerPixel;
+inline std::size_t FilteredRowBytes(int width, int bytesPerPixel = kBytesPerPixel) {
+    return std::size_t{1} + std::size_t(width) * std::size_t(bytesPerPixel);
 }
 
 // Rows [first, end) of an ARGB32 picture, turned into RGBA and filtered,
@@ -27,10 +31,16 @@ inline std::size_t FilteredRowBytes(int width) {
 // libpng makes, which keeps smooth gradients and flat areas small. Reads
 // row first - 1 when first > 0; rows are independent otherwise, so bands of
 // rows may be filtered on different threads.
-void FilterRows(const QImage& image, int first, int end, std::uint8_t* out);
+// bytesPerPixel 3 leaves the alpha out (for a wholly opaque picture).
+void FilterRows(const QImage& image, int first, int end, std::uint8_t* out,
+                int bytesPerPixel = kBytesPerPixel);
+
+// True when every pixel of an ARGB32 picture has alpha 255.
+bool IsOpaque(const QImage& image);
 
 // One row of every filter and the cost of each (sum of magnitudes). cur and
-// prev are RGBA rows of rowBytes bytes (prev all zero for the top row).
+// prev are rows of rowBytes bytes with pixels of bytesPerPixel bytes (prev
+// all zero for the top row).
 // residuals[f] receives filter f's output without the type byte. The vector
 // version and the plain one must agree exactly; the tests compare them.
 struct RowCandidates {
@@ -38,9 +48,9 @@ struct RowCandidates {
     std::array<std::uint64_t, kFilterCount> costs{};
 };
 void FilterCandidates(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
-                      RowCandidates& out);
+                      RowCandidates& out, int bytesPerPixel = kBytesPerPixel);
 void FilterCandidatesPlain(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t rowBytes,
-                           RowCandidates& out);
+                           RowCandidates& out, int bytesPerPixel = kBytesPerPixel);
 
 // The filter FilterRows picks from a row's candidates (the cheapest; on a
 // tie the lower type number).

@@ -75,26 +75,58 @@ TEST(PngRowsTest, TiesGoToTheLowerFilter) {
 TEST(PngRowsTest, VectorCodeAgreesWithThePlainFormulas) {
     std::mt19937 random(17);
     // Lengths around the 16-byte step, a single pixel, and a long row.
-    for (std::size_t pixels : {1u, 2u, 3u, 4u, 5u, 7u, 8u, 9u, 33u, 1001u}) {
-        for (int trial = 0; trial < 20; ++trial) {
-            std::vector<std::uint8_t> cur(pixels * 4), prev(pixels * 4);
-            // Mostly small steps (where Paeth's branches all occur), some noise.
-            std::uint8_t level = static_cast<std::uint8_t>(random());
-            for (std::size_t i = 0; i < cur.size(); ++i) {
-                level = static_cast<std::uint8_t>(level + static_cast<int>(random() % 7) - 3);
-                cur[i] = trial % 3 == 0 ? static_cast<std::uint8_t>(random()) : level;
-                prev[i] = static_cast<std::uint8_t>(level + static_cast<int>(random() % 5) - 2);
-            }
-            RowCandidates fast, plain;
-            FilterCandidates(cur.data(), prev.data(), cur.size(), fast);
-            FilterCandidatesPlain(cur.data(), prev.data(), cur.size(), plain);
-            for (int f = 0; f < kFilterCount; ++f) {
-                ASSERT_EQ(fast.residuals[f], plain.residuals[f])
-                    << "filter " << f << ", " << pixels << " pixels";
-                ASSERT_EQ(fast.costs[f], plain.costs[f]) << "filter " << f;
+    for (std::size_t bpp : {3u, 4u}) {
+        for (std::size_t pixels : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 33u, 1001u}) {
+            for (int trial = 0; trial < 20; ++trial) {
+                std::vector<std::uint8_t> cur(pixels * bpp), prev(pixels * bpp);
+                // Mostly small steps (where Paeth's branches all occur), some noise.
+                std::uint8_t level = static_cast<std::uint8_t>(random());
+                for (std::size_t i = 0; i < cur.size(); ++i) {
+                    level = static_cast<std::uint8_t>(level + static_cast<int>(random() % 7) - 3);
+                    cur[i] = trial % 3 == 0 ? static_cast<std::uint8_t>(random()) : level;
+                    prev[i] = static_cast<std::uint8_t>(level + static_cast<int>(random() % 5) - 2);
+                }
+                RowCandidates fast, plain;
+                const int bytes = static_cast<int>(bpp);
+                FilterCandidates(cur.data(), prev.data(), cur.size(), fast, bytes);
+                FilterCandidatesPlain(cur.data(), prev.data(), cur.size(), plain, bytes);
+                for (int f = 0; f < kFilterCount; ++f) {
+                    ASSERT_EQ(fast.residuals[f], plain.residuals[f])
+                        << "filter " << f << ", " << pixels << " pixels of " << bpp;
+                    ASSERT_EQ(fast.costs[f], plain.costs[f]) << "filter " << f;
+                }
             }
         }
     }
+}
+
+// Two RGB pixels: the left neighbour is three bytes back.
+TEST(PngRowsTest, RgbRowsReachThreeBytesBack) {
+    const std::vector<std::uint8_t> prev{10, 20, 30, 200, 100, 50};
+    const std::vector<std::uint8_t> cur{12, 15, 30, 100, 110, 60};
+    RowCandidates out;
+    FilterCandidates(cur.data(), prev.data(), cur.size(), out, kRgbBytesPerPixel);
+    EXPECT_EQ(out.residuals[static_cast<int>(RowFilter::Sub)],
+              (std::vector<std::uint8_t>{12, 15, 30, 88, 95, 30}));
+    // Average: (left + above) / 2 rounded down, the first pixel without a
+    // left; 100 - (12 + 200) / 2 wraps to 250.
+    EXPECT_EQ(out.residuals[static_cast<int>(RowFilter::Average)],
+              (std::vector<std::uint8_t>{7, 5, 15, 250, 53, 20}));
+    // Paeth of the second red byte: a = 12, b = 200, c = 10, p = 202 is
+    // nearest b.
+    EXPECT_EQ(out.residuals[static_cast<int>(RowFilter::Paeth)][3],
+              static_cast<std::uint8_t>(100 - 200));
+}
+
+TEST(PngRowsTest, OpaqueOnlyWhenEveryAlphaIs255) {
+    QImage image(7, 70, QImage::Format_ARGB32);
+    image.fill(0xFF808080u);
+    EXPECT_TRUE(IsOpaque(image));
+    image.setPixel(6, 69, 0xFE808080u);
+    EXPECT_FALSE(IsOpaque(image));
+    image.setPixel(6, 69, 0xFF808080u);
+    image.setPixel(0, 0, 0x00808080u);
+    EXPECT_FALSE(IsOpaque(image));
 }
 
 }  // namespace

@@ -188,6 +188,39 @@ TEST(PngWriterTest, FileLayoutIsStandardRgba) {
     }
 }
 
+QImage OpaqueRandomPicture(int width, int height, unsigned start) {
+    QImage image = RandomPicture(width, height, start);
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            row[x] |= 0xFF000000u;
+        }
+    }
+    return image;
+}
+
+// A picture without transparency is written as 8-bit RGB (colour type 2):
+// three bytes a pixel, and it decodes to the same opaque pixels.
+TEST(PngWriterTest, OpaquePicturesAreWrittenAsRgbAndComeBackExactly) {
+    for (const QSize& size : {QSize(1, 1), QSize(5, 3), QSize(17, 9), QSize(300, 200)}) {
+        const QImage picture = OpaqueRandomPicture(size.width(), size.height(), 3);
+        const QByteArray png = EncodePng(picture);
+        const std::vector<Chunk> chunks = Chunks(png);
+        ASSERT_FALSE(chunks.empty());
+        ASSERT_EQ(chunks.front().data.size(), 13);
+        EXPECT_EQ(chunks.front().data.at(9), 2) << size.width();
+        EXPECT_FALSE(
+            Scanlines(png, qsizetype{size.height()} * (1 + 3 * qsizetype{size.width()})).isEmpty());
+        EXPECT_TRUE(SamePixels(picture, Decode(png))) << size.width();
+    }
+    // One pixel short of opaque, in the last band: RGBA again.
+    QImage picture = OpaqueRandomPicture(300, 200, 4);
+    picture.setPixel(299, 199, 0xFE123456u);
+    const QByteArray png = EncodePng(picture);
+    EXPECT_EQ(Chunks(png).front().data.at(9), 6);
+    EXPECT_TRUE(SamePixels(picture, Decode(png)));
+}
+
 TEST(PngWriterTest, RowsPickTheFilterThatLeavesLeast) {
     // Row 0 is flat: Sub leaves zeros after the first pixel. Row 1 repeats
     // row 0 exactly: Up leaves only zeros. Row 2 is random: nothing helps.
