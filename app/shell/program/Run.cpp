@@ -17,6 +17,7 @@
 #include "matting/worker/MattingWorker.h"
 #include "matting/worker/WorkerIdentity.h"
 #include "skin/SkinData.h"
+#include "workspace/account/AccountHooks.h"
 #include "ui/PaintManager.h"
 #include "ui/TextSupplier.h"
 #include "workspace/frame/MainFrame.h"
@@ -191,6 +192,7 @@ int Run(StartupRecords& records, SingleInstance& instance, const RunOptions& opt
         return 0;
     }
     frame.CenterWindow();
+    CAccountHooks::Install(frame);
     frame.ShowWindow();
     QObject::connect(&instance, &SingleInstance::activateRequested, &frame, &CMainFrame::Activate);
     QObject::connect(&instance, &SingleInstance::closeRequested, &frame,
