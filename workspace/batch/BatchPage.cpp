@@ -1,6 +1,5 @@
 #include "workspace/batch/BatchPage.h"
 
-#include <QColorDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +27,6 @@
 #include "workspace/core/batch/BatchSaveRun.h"
 #include "workspace/core/batch/ElementOutput.h"
 #include "workspace/core/naming/BatchNames.h"
-#include "workspace/core/panels/OptionPresets.h"
 #include "workspace/core/thumbnails/ThumbnailLoader.h"
 #include "workspace/frame/MainFrame.h"
 #include "workspace/saving/SingleSave.h"
@@ -38,30 +36,12 @@ namespace quillora {
 namespace {
 
 constexpr char kListBatchFile[] = "listBatchFile";
-constexpr char kListBatchFileBg[] = "listBatchFile_bg";
-constexpr char kPicSelectIcon[] = "picSelectIcon";
-constexpr char kImageMarker[] = "optBatchToolChangeBg_color21";
-constexpr char kCustomOption[] = "optBatchToolChangeBg_color20";
 constexpr char kPhotoUnreadable[] = "PhotoUnreadable";
 
 // Matting jobs of the portrait batch ask for a person, the others for an
 // object.
 std::uint8_t JobKindFor(int workKind) {
     return workKind == CMainFrame::kWorkPortraitBatch ? 1 : 0;
-}
-
-bool IsBatchKind(int workKind) {
-    return workKind == CMainFrame::kWorkPortraitBatch || workKind == CMainFrame::kWorkGoodsBatch;
-}
-
-void ShowSelectIcon(QWidget* tile, bool shown) {
-    if (tile == nullptr) {
-        return;
-    }
-    if (QWidget* icon =
-            ui::CPaintManagerUI::FindSubControlByName(tile, QString::fromLatin1(kPicSelectIcon))) {
-        icon->setVisible(shown);
-    }
 }
 
 void DefaultNotice(QWidget* owner, const QString& text, const QString& folder) {
@@ -81,8 +61,6 @@ BatchPage::BatchPage(CMainFrame& frame) : QObject(&frame), frame_(frame), notice
                            [this](CMainFrame&, ui::TNotifyUI&) { AddMoreFiles(); });
     frame_.SetClickHandler(QStringLiteral("btnBatchDownload"),
                            [this](CMainFrame&, ui::TNotifyUI&) { SaveWholeBatch(); });
-    frame_.SetClickHandler(QStringLiteral("btnBatchToolChangeBg_color"),
-                           [this](CMainFrame&, ui::TNotifyUI&) { OnCustomColour(); });
 }
 
 BatchPage::~BatchPage() {
@@ -93,10 +71,6 @@ BatchPage::~BatchPage() {
 
 ui::CListUI* BatchPage::List() const {
     return frame_.FindControl<ui::CListUI>(QString::fromLatin1(kListBatchFile));
-}
-
-ui::CListUI* BatchPage::TileList() const {
-    return frame_.FindControl<ui::CListUI>(QString::fromLatin1(kListBatchFileBg));
 }
 
 std::vector<CListFileElementUI*> BatchPage::Elements() const {
@@ -123,10 +97,6 @@ void BatchPage::Notify(ui::TNotifyUI& msg) {
         DeleteElement(qobject_cast<CListFileElementUI*>(msg.pSender));
     } else if (msg.sType == kNotifyElementDownload) {
         SaveBatchItem(qobject_cast<CListFileElementUI*>(msg.pSender));
-    } else if (msg.sType == ui::notify::kSelectChanged) {
-        OnOptionChanged(msg.pSender);
-    } else if (msg.sType == ui::notify::kItemClick) {
-        OnTileClicked(msg.pSender);
     }
 }
 
@@ -334,6 +304,29 @@ void BatchPage::SaveWholeBatch() {
     }
 }
 
+bool BatchPage::HasBatchList() const {
+    return List() != nullptr;
+}
+
+void BatchPage::SetBatchMode(int mode) {
+    if (mode == static_cast<int>(canvas::EditMode::ChangeBackground) ||
+        mode == static_cast<int>(canvas::EditMode::ChangeSize)) {
+        SetModeAll(static_cast<canvas::EditMode>(mode));
+    }
+}
+
+void BatchPage::SetBatchBackgroundColour(canvas::ColourRef ref, bool off) {
+    SetColourAll(ref, off);
+}
+
+void BatchPage::SetBatchBackgroundImage(const QString& path) {
+    SetBackgroundImageAll(path);
+}
+
+void BatchPage::SetBatchSizePreset(int preset) {
+    SetSizePresetAll(preset);
+}
+
 void BatchPage::SetModeAll(canvas::EditMode mode) {
     mode_ = mode;
     for (CListFileElementUI* element : Elements()) {
@@ -370,82 +363,6 @@ void BatchPage::SetSizePresetAll(int preset) {
     for (CListFileElementUI* element : Elements()) {
         element->SetSizePreset(preset);
     }
-}
-
-void BatchPage::DeselectTile() {
-    ui::CListUI* tiles = TileList();
-    if (tiles == nullptr) {
-        return;
-    }
-    ShowSelectIcon(tiles->GetItemAt(tiles->GetCurSel()), false);
-    tiles->SelectItem(-1);
-}
-
-void BatchPage::OnOptionChanged(QWidget* option) {
-    if (option == nullptr || !ui::IsWidgetChecked(option)) {
-        return;
-    }
-    const QString name = option->objectName();
-    if (name == u"optBatchTool_changeBg" || name == u"optBatchTool_changeSize") {
-        const bool background = name == u"optBatchTool_changeBg";
-        frame_.ShowControl(QStringLiteral("layBatchTool_changeBg"), background);
-        frame_.ShowControl(QStringLiteral("layBatchTool_changeSize"), !background);
-        SetModeAll(background ? canvas::EditMode::ChangeBackground : canvas::EditMode::ChangeSize);
-        return;
-    }
-    const std::optional<panels::OptionInfo> info = panels::ClassifyOption(name);
-    if (!info || info->role != panels::OptionRole::Preset) {
-        return;
-    }
-    const QString userData = ui::UserData(option);
-    if (info->group == panels::OptionGroup::BatchBackground) {
-        const std::optional<panels::ColourPreset> colour = panels::ParseColourPreset(userData);
-        if (!colour || List() == nullptr || TileList() == nullptr) {
-            return;
-        }
-        DeselectTile();
-        SetColourAll(colour->ref, colour->none);
-    } else if (info->group == panels::OptionGroup::BatchCommonSize ||
-               info->group == panels::OptionGroup::BatchCardSize) {
-        if (List() == nullptr) {
-            return;
-        }
-        const std::optional<int> number = panels::ParsePresetNumber(userData);
-        SetSizePresetAll(number ? *number : panels::SizePresetOf(info->group, info->index));
-    }
-}
-
-void BatchPage::OnTileClicked(QWidget* tile) {
-    ui::CListUI* tiles = TileList();
-    if (tiles == nullptr || tile == nullptr || !IsBatchKind(frame_.CurrentWorkKind())) {
-        return;
-    }
-    const int index = tiles->GetItemIndex(tile);
-    if (index <= 0) {
-        return;  // not a tile of this list, or its placeholder
-    }
-    const QString path = ui::UserData(tile);
-    if (path.isEmpty()) {
-        return;
-    }
-    frame_.SetCheck(QString::fromLatin1(kImageMarker), true);
-    ShowSelectIcon(tiles->GetItemAt(tiles->GetCurSel()), false);
-    tiles->SelectItem(index);
-    ShowSelectIcon(tile, true);
-    SetBackgroundImageAll(path);
-}
-
-void BatchPage::OnCustomColour() {
-    const QColor chosen = QColorDialog::getColor(Qt::white, &frame_);
-    if (!chosen.isValid()) {
-        return;
-    }
-    const canvas::ColourRef ref = static_cast<canvas::ColourRef>(chosen.red()) |
-                                  (static_cast<canvas::ColourRef>(chosen.green()) << 8) |
-                                  (static_cast<canvas::ColourRef>(chosen.blue()) << 16);
-    DeselectTile();
-    SetColourAll(ref, false);
-    frame_.SetCheck(QString::fromLatin1(kCustomOption), true);
 }
 
 }  // namespace quillora

@@ -13,6 +13,7 @@
 #include "canvas/document/Colour.h"
 #include "canvas/document/EditMode.h"
 #include "ui/Notify.h"
+#include "workspace/panels/ToolPanelBinding.h"
 
 namespace quillora {
 
@@ -32,15 +33,15 @@ class CListUI;
 }
 
 // The batch page's behaviour: adding photos (through the add-files
-// dialog), the batch tools applied to every element (tool tab, colour,
-// background picture, size preset), an element's delete and download, the
-// matting answers for the elements, and the whole-batch save with its
-// progress dialog.
+// dialog), the batch tools applied to every element (the tool panel binding
+// calls them: tool tab, colour, background picture, size preset), an
+// element's delete and download, the matting answers for the elements, and
+// the whole-batch save with its progress dialog.
 //
 // It belongs to the main window: created with it, it listens to the
 // window's notifications and takes over the window's batch hooks. UI thread
 // only.
-class BatchPage : public QObject, public ui::INotifyUI {
+class BatchPage : public QObject, public ui::INotifyUI, public IBatchPanelTarget {
     Q_OBJECT
 public:
     explicit BatchPage(CMainFrame& frame);
@@ -77,6 +78,13 @@ public:
 
     std::vector<CListFileElementUI*> Elements() const;
 
+    // The tool panel binding's calls.
+    bool HasBatchList() const override;
+    void SetBatchMode(int mode) override;
+    void SetBatchBackgroundColour(canvas::ColourRef ref, bool off) override;
+    void SetBatchBackgroundImage(const QString& path) override;
+    void SetBatchSizePreset(int preset) override;
+
     // Seams for tests: how the two modal dialogs run and how the result
     // notice is shown.
     using AddDialogRunner = std::function<void(CAddBatchFileDlg& dialog)>;
@@ -89,11 +97,6 @@ public:
 
 private:
     ui::CListUI* List() const;
-    ui::CListUI* TileList() const;
-    void OnOptionChanged(QWidget* option);
-    void OnTileClicked(QWidget* tile);
-    void OnCustomColour();
-    void DeselectTile();
     void ReturnHome();
     QString NextItemId();
     thumbnails::ThumbnailLoader& Thumbnails();
