@@ -3,6 +3,7 @@
 #include "app/shell/core/DpiChoice.h"
 #include "app/shell/core/LogFile.h"
 #include "app/shell/core/SingleInstance.h"
+#include "app/shell/program/ProgramHooks.h"
 #include "app/shell/program/Run.h"
 #include "app/shell/program/StartupRecords.h"
 #include "app/shell/program/UsageReports.h"
@@ -10,6 +11,9 @@
 #include "platform/folders/Folders.h"
 #include "ui/Dpi.h"
 #include "ui/PaintManager.h"
+#include "update/FrameCommands.h"
+#include "update/ProgramUpdate.h"
+#include "workspace/frame/MainFrame.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -21,6 +25,30 @@ namespace {
 
 using namespace quillora;
 using namespace quillora::shell;
+
+// The update check and the toolbox: the daily check starts once the main
+// window is up, and the window gets the update and toolbox commands then.
+void PlugInUpdates(StartupRecords& records) {
+    update::ProgramUpdateSetup setup;
+    setup.userDataFolder = records.values.userDataFolder;
+    setup.appFolder = records.values.applicationFolder;
+    setup.versionText = records.values.versionText;
+    setup.settings = records.settings;
+    setup.oemPartnerId = records.oem.partnerId;
+    setup.oemNewVersionUrl = records.oem.newVersionUrl;
+    setup.sendAction = [&records](int type) {
+        if (records.reporter != nullptr) {
+            records.reporter->SendAction(type, true);
+        }
+    };
+    auto daily = update::MakeProgramUpdate(setup);
+    SetUpdateCheckStarter([daily, &records](QWidget* window) {
+        if (auto* frame = qobject_cast<CMainFrame*>(window)) {
+            update::AttachUpdateCommands(*frame, records.oem, records.values.userDataFolder);
+        }
+        daily(window);
+    });
+}
 
 QString ExecutablePath() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
@@ -79,7 +107,10 @@ int main(int argc, char* argv[]) {
     options.executablePath = executable;
     options.previousCrash = previousCrash;
     options.crashTest = arguments.mid(1).contains(QLatin1String(kCrashTestSwitch));
+    PlugInUpdates(records);
     const int code = Run(records, instance, options);
+    // A running check reports through the records: it ends before they go.
+    update::EndProgramUpdate();
 
     // 9. The exit report.
     if (records.settings.sendAction != 0 && records.reporter != nullptr) {
