@@ -1,5 +1,7 @@
 #include "workspace/pages/PageControls.h"
 
+#include "workspace/panels/ToolPanelControls.h"
+
 namespace quillora {
 
 CHomeCtrlUI::CHomeCtrlUI(ui::IDialogBuilderCallback* callback, QWidget* parent)
@@ -28,7 +30,8 @@ QWidget* CreatePageControl(const QString& className, ui::IDialogBuilderCallback*
     if (className == QLatin1String("ImgEditCtrl")) {
         return new CImgEditCtrlUI(callback, parent);
     }
-    return nullptr;
+    // The tool panels inside the single page.
+    return CreateToolPanelControl(className, callback, parent);
 }
 
 }  // namespace quillora

@@ -30,7 +30,8 @@ public:
     CImgEditCtrlUI(ui::IDialogBuilderCallback* callback, QWidget* parent);
 };
 
-// The page control for a layout class name ("HomeCtrl", ...); null for others.
+// The page or tool panel control for a layout class name ("HomeCtrl",
+// "ToolQuilloraCtrl", ...); null for others.
 QWidget* CreatePageControl(const QString& className, ui::IDialogBuilderCallback* callback,
                            QWidget* parent);
 

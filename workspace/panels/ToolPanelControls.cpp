@@ -1,23 +1,35 @@
 #include "workspace/panels/ToolPanelControls.h"
 
+#include "workspace/panels/PanelStyle.h"
+
 namespace quillora {
 
 CToolQuilloraCtrlUI::CToolQuilloraCtrlUI(ui::IDialogBuilderCallback* callback, QWidget* parent)
-    : CLayoutControlUI(QStringLiteral("ToolQuilloraCtrl.xml"), callback, parent) {}
+    : CLayoutControlUI(QStringLiteral("ToolQuilloraCtrl.xml"), callback, parent) {
+    setStyleSheet(ToolPanelStyle());
+}
 
 CToolShadowBorderCtrlUI::CToolShadowBorderCtrlUI(ui::IDialogBuilderCallback* callback,
                                                  QWidget* parent)
-    : CLayoutControlUI(QStringLiteral("ToolShadowBorderCtrl.xml"), callback, parent) {}
+    : CLayoutControlUI(QStringLiteral("ToolShadowBorderCtrl.xml"), callback, parent) {
+    setStyleSheet(ToolPanelStyle());
+}
 
 CToolFilterToningCtrlUI::CToolFilterToningCtrlUI(ui::IDialogBuilderCallback* callback,
                                                  QWidget* parent)
-    : CLayoutControlUI(QStringLiteral("ToolFilterToningCtrl.xml"), callback, parent) {}
+    : CLayoutControlUI(QStringLiteral("ToolFilterToningCtrl.xml"), callback, parent) {
+    setStyleSheet(ToolPanelStyle());
+}
 
 CToolChangeBgCtrlUI::CToolChangeBgCtrlUI(ui::IDialogBuilderCallback* callback, QWidget* parent)
-    : CLayoutControlUI(QStringLiteral("ToolChangeBgCtrl.xml"), callback, parent) {}
+    : CLayoutControlUI(QStringLiteral("ToolChangeBgCtrl.xml"), callback, parent) {
+    setStyleSheet(ToolPanelStyle());
+}
 
 CToolChangeSizeCtrlUI::CToolChangeSizeCtrlUI(ui::IDialogBuilderCallback* callback, QWidget* parent)
-    : CLayoutControlUI(QStringLiteral("ToolChangeSizeCtrl.xml"), callback, parent) {}
+    : CLayoutControlUI(QStringLiteral("ToolChangeSizeCtrl.xml"), callback, parent) {
+    setStyleSheet(ToolPanelStyle());
+}
 
 QWidget* CreateToolPanelControl(const QString& className, ui::IDialogBuilderCallback* callback,
                                 QWidget* parent) {

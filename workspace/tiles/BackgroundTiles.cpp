@@ -4,6 +4,7 @@
 #include "ui/DialogBuilder.h"
 #include "ui/ListUI.h"
 #include "ui/TextSupplier.h"
+#include "workspace/panels/PanelStyle.h"
 
 #include <QFileInfo>
 #include <QVariant>
@@ -60,6 +61,7 @@ QList<QWidget*> CBackgroundTiles::AddPictures(QWidget* listWidget, const QString
     }
     std::vector<thumbnails::ThumbnailRequest> requests;
     QList<QWidget*> waiting;
+    const QString style = ToolPanelStyle();
     for (const QString& path : paths) {
         auto* tile = ui::CListContainerElementUI::Build(QStringLiteral("list_item_addbatch.xml"));
         if (tile == nullptr) {
@@ -67,6 +69,7 @@ QList<QWidget*> CBackgroundTiles::AddPictures(QWidget* listWidget, const QString
             break;
         }
         tile->setObjectName(tileName);
+        tile->setStyleSheet(style);
         ui::SetUserData(tile, path);
         tile->setToolTip(path);
         QWidget* thumb = Part(tile, kThumbnail);
