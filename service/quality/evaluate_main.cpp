@@ -24,6 +24,8 @@
 #include "service/quality/SyntheticScenes.h"
 #include "service/segment/ClassicalSegmenter.h"
 #include "service/segment/CutOut.h"
+#include "service/segment/EdgeRefiner.h"
+#include "service/segment/ForegroundColour.h"
 #include "service/segment/LearnedSegmenter.h"
 #include "service/server/MattingAnswer.h"
 
@@ -126,8 +128,16 @@ int main(int argc, char** argv) {
             const cv::Size size = kSizes[s];
             for (int i = 0; i < options.count; ++i) {
                 const Scene scene = MakeScene(kind, size, static_cast<std::uint64_t>(i), photos);
-                const cv::Mat soft = MakeCutOut(scene.photo, segmenter, SceneSubject(kind), true);
-                const cv::Mat hard = MakeCutOut(scene.photo, segmenter, SceneSubject(kind), false);
+                // One segmentation, refined both ways (as MakeCutOut does).
+                const cv::Mat coarse = segmenter.Segment(scene.photo, SceneSubject(kind));
+                cv::Mat soft(scene.photo.size(), CV_8UC4, cv::Scalar::all(0));
+                cv::Mat hard = soft.clone();
+                if (!coarse.empty()) {
+                    soft = ComposeCutOut(scene.photo,
+                                         RefineMatteToFullSize(scene.photo, coarse, true), coarse);
+                    hard = ComposeCutOut(scene.photo,
+                                         RefineMatteToFullSize(scene.photo, coarse, false), coarse);
+                }
                 cv::Mat alpha;
                 cv::Mat hardAlpha;
                 cv::extractChannel(soft, alpha, 3);

