@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QIcon>
 #include <QImage>
+#include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 
@@ -16,24 +17,28 @@ namespace quillora {
 
 namespace {
 
-// The picture every filter preview starts from: a portrait illustration of
-// the skin, or when the skin has none a few colour bands.
+// The picture every filter preview starts from: a small portrait in warm
+// and cool colours, so that each filter's change of tone shows.
 QImage SamplePicture(int side) {
     QImage sample(side, side, QImage::Format_ARGB32);
-    sample.fill(QColor(0xED, 0xF1, 0xFB));
     QPainter painter(&sample);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QString art =
-        ui::CPaintManagerUI::ResourcePath(QStringLiteral("illustrations/home_portrait.svg"));
-    if (!art.isEmpty()) {
-        QIcon(art).paint(&painter, QRect(0, 0, side, side));
-    } else {
-        const QColor bands[] = {QColor(0xE5, 0x48, 0x4D), QColor(0xFA, 0xCC, 0x15),
-                                QColor(0x22, 0xC5, 0x5E), QColor(0x3B, 0x82, 0xF6)};
-        for (int i = 0; i < 4; ++i) {
-            painter.fillRect(QRect(0, i * side / 4, side, side / 4 + 1), bands[i]);
-        }
-    }
+    const qreal s = side;
+    QLinearGradient sky(0, 0, 0, s);
+    sky.setColorAt(0.0, QColor(0x6F, 0xA8, 0xE0));
+    sky.setColorAt(1.0, QColor(0xE9, 0xC2, 0x8E));
+    painter.fillRect(QRectF(0, 0, s, s), sky);
+    painter.setPen(Qt::NoPen);
+    // Shoulders, hair, face.
+    painter.setBrush(QColor(0xC8, 0x42, 0x3A));
+    painter.drawEllipse(QRectF(0.18 * s, 0.70 * s, 0.64 * s, 0.60 * s));
+    painter.setBrush(QColor(0x3B, 0x2A, 0x20));
+    painter.drawEllipse(QRectF(0.31 * s, 0.18 * s, 0.38 * s, 0.44 * s));
+    painter.setBrush(QColor(0xE3, 0xA8, 0x82));
+    painter.drawEllipse(QRectF(0.35 * s, 0.26 * s, 0.30 * s, 0.36 * s));
+    // A green leaf at the side.
+    painter.setBrush(QColor(0x3F, 0x9E, 0x4D));
+    painter.drawEllipse(QRectF(0.02 * s, 0.40 * s, 0.20 * s, 0.34 * s));
     painter.end();
     return sample;
 }
