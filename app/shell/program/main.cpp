@@ -2,6 +2,7 @@
 #include "app/shell/core/CrashHandler.h"
 #include "app/shell/core/DpiChoice.h"
 #include "app/shell/core/LogFile.h"
+#include "app/shell/core/ProcessValues.h"
 #include "app/shell/core/SingleInstance.h"
 #include "app/shell/program/ProgramHooks.h"
 #include "app/shell/program/Run.h"
@@ -13,9 +14,11 @@
 #include "ui/PaintManager.h"
 #include "update/FrameCommands.h"
 #include "update/ProgramUpdate.h"
+#include "workspace/core/batch/CommandLineBatch.h"
 #include "workspace/frame/MainFrame.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 #include <cstdlib>
@@ -65,6 +68,18 @@ void ChooseDisplayScale() {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // The command-line batch and the help text need no window, so they run
+    // before anything of the desktop program starts.
+    QStringList given;
+    for (int i = 1; i < argc; ++i) {
+        given.append(QString::fromLocal8Bit(argv[i]));
+    }
+    if (batch::IsCutoutCommand(given) || given == QStringList{QStringLiteral("--help")} ||
+        given == QStringList{QStringLiteral("-h")}) {
+        QCoreApplication app(argc, argv);
+        return batch::RunCutoutCommandLine(given, VersionText(BuiltVersion()));
+    }
+
     // 1. Crash capture first, so that nothing after it crashes unseen.
     const std::optional<CrashInfo> previousCrash = TakeCrashInfo();
     const QString executable = ExecutablePath();
