@@ -17,10 +17,8 @@ bool Fade(QImage& image, float opacity) {
     return opacity == 1.0f || imaging::colourMatrix(image, AlphaFactorMatrix(opacity));
 }
 
-}  // namespace
-
-QImage BuildShadowImage(const QImage& silhouette, const ShadowParams& shadow, float blurScale) {
-    QImage image = imaging::copyArea(silhouette);
+// The shadow made in place from a silhouette nobody else holds.
+QImage ShadowFrom(QImage image, const ShadowParams& shadow, float blurScale) {
     if (image.isNull()) {
         return {};
     }
@@ -34,28 +32,36 @@ QImage BuildShadowImage(const QImage& silhouette, const ShadowParams& shadow, fl
     return image;
 }
 
-QImage BuildBorderImage(const QImage& silhouette, const BorderParams& border) {
-    QImage image = imaging::copyArea(silhouette);
+QImage BorderFrom(QImage image, const BorderParams& border) {
     if (image.isNull() || !Fade(image, border.opacity)) {
         return {};
     }
     return image;
 }
 
+}  // namespace
+
+QImage BuildShadowImage(const QImage& silhouette, const ShadowParams& shadow, float blurScale) {
+    return ShadowFrom(imaging::copyArea(silhouette), shadow, blurScale);
+}
+
+QImage BuildBorderImage(const QImage& silhouette, const BorderParams& border) {
+    return BorderFrom(imaging::copyArea(silhouette), border);
+}
+
 QImage BuildExportShadow(const QImage& cutOut, const ShadowParams& shadow) {
     if (AlphaOf(shadow.colour) == 0) {
         return {};
     }
-    const QImage silhouette = MakeSilhouette(cutOut, shadow.colour);
-    return silhouette.isNull() ? QImage() : BuildShadowImage(silhouette, shadow, 1.0f);
+    // The silhouette is made for this shadow alone: blurred where it is.
+    return ShadowFrom(MakeSilhouette(cutOut, shadow.colour), shadow, 1.0f);
 }
 
 QImage BuildExportBorder(const QImage& cutOut, const BorderParams& border) {
     if (AlphaOf(border.colour) == 0) {
         return {};
     }
-    const QImage silhouette = MakeSilhouette(cutOut, border.colour);
-    return silhouette.isNull() ? QImage() : BuildBorderImage(silhouette, border);
+    return BorderFrom(MakeSilhouette(cutOut, border.colour), border);
 }
 
 PointF ShadowOffset(int distance, int angleDegrees, float scale) {

@@ -3,7 +3,13 @@
 #include <QFile>
 #include <QImageReader>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #include "canvas/imaging/AreaScale.h"
@@ -39,6 +45,24 @@ bool acceptableSize(qint64 width, qint64 height) {
 bool sizeLooksSafe(const QImageReader& reader) {
     const QSize size = reader.size();
     return !size.isValid() || acceptableSize(size.width(), size.height());
+}
+
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+
+// Only whole huge pages inside the picture's block can be advised; the
+// advice is a hint, and the picture works the same without it.
+void adviseHugePages(QImage& picture) {
+#if defined(__linux__)
+    const auto begin = reinterpret_cast<std::uintptr_t>(picture.bits());
+    const std::uintptr_t end = begin + static_cast<std::uintptr_t>(picture.sizeInBytes());
+    const std::uintptr_t first = (begin + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t last = end & ~(kHugePage - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+#else
+    (void)picture;
+#endif
 }
 
 QImage toArgb32(QImage image) {
@@ -118,7 +142,7 @@ QImage decodeResource(const QString& resourcePath) {
     return decodeFirstFrame(resourcePath);
 }
 
-QImage newBitmap(int width, int height) {
+QImage allocateBitmap(int width, int height) {
     if (!acceptableSize(width, height)) {
         return {};
     }
@@ -126,7 +150,15 @@ QImage newBitmap(int width, int height) {
     if (image.isNull()) {
         return {};
     }
-    image.fill(Qt::transparent);
+    adviseHugePages(image);
+    return image;
+}
+
+QImage newBitmap(int width, int height) {
+    QImage image = allocateBitmap(width, height);
+    if (!image.isNull()) {
+        image.fill(Qt::transparent);
+    }
     return image;
 }
 
@@ -134,10 +166,18 @@ QImage copyArea(const QImage& image) {
     if (image.isNull()) {
         return {};
     }
-    if (image.format() == QImage::Format_ARGB32) {
-        return image.copy();
+    if (image.format() != QImage::Format_ARGB32) {
+        return toArgb32(image);
     }
-    return toArgb32(image);
+    QImage copy = allocateBitmap(image.width(), image.height());
+    if (copy.isNull()) {
+        return {};
+    }
+    const std::size_t rowBytes = std::size_t(image.width()) * sizeof(QRgb);
+    for (int y = 0; y < image.height(); ++y) {
+        std::memcpy(copy.scanLine(y), image.constScanLine(y), rowBytes);
+    }
+    return copy;
 }
 
 QImage scaledCopy(const QImage& image, int width, int height) {

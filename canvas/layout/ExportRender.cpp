@@ -5,6 +5,7 @@
 #include "canvas/document/CanvasDocument.h"
 #include "canvas/effects/FilterChain.h"
 #include "canvas/effects/ShadowBorder.h"
+#include "canvas/imaging/Imaging.h"
 #include "canvas/layout/Composition.h"
 #include "canvas/layout/LargePicture.h"
 #include "canvas/layout/SizePresets.h"
@@ -95,10 +96,16 @@ ExportStatus BuildLayers(const CanvasDocument& doc, const QRect& area, LayerStac
     return ExportStatus::Ok;
 }
 
-// The picture smoothly stretched to size. Scaling works on premultiplied
-// colour so that transparent pixels lend no colour to their neighbours; the
-// conversion is made in place, which spares a second full-size picture.
+// The picture smoothly stretched to size. Scaling weighs colour by alpha so
+// that transparent pixels lend no colour to their neighbours; for an
+// enlargement the premultiplied conversion is made in place, which spares a
+// second full-size picture.
 QImage Stretched(QImage picture, const QSize& size) {
+    if (size.width() <= picture.width() && size.height() <= picture.height()) {
+        // Shrinking averages the area under each output pixel, weighed by
+        // alpha, reading the picture in place.
+        return imaging::scaledCopy(picture, size.width(), size.height());
+    }
     picture.convertTo(QImage::Format_ARGB32_Premultiplied);
     if (picture.isNull()) {
         return {};
