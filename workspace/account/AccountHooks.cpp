@@ -79,6 +79,10 @@ account::AccountClient CAccountHooks::Client() const {
     return account::AccountClient(base, key, [](const QString& line) { shell::WriteLog(line); });
 }
 
+CFloatWnd* CAccountHooks::UserPanel() const {
+    return panel_.data();
+}
+
 void CAccountHooks::OnLoginClicked() {
     if (session_.SignedIn()) {
         if (panel_) {

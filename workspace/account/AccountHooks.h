@@ -57,7 +57,7 @@ public:
     account::AccountSession& Session() { return session_; }
     account::AccountClient Client() const;
     // The user panel while it is open.
-    CFloatWnd* UserPanel() const { return panel_; }
+    CFloatWnd* UserPanel() const;
     bool Refreshing() const { return waitCursor_ != nullptr; }
 
     void OnLoginClicked();
