@@ -16,6 +16,10 @@ namespace {
 // Smallest plausible model: a file shorter than this is certainly cut short.
 constexpr std::uintmax_t kSmallestModel = 1024;
 constexpr int kSmallestSide = 32;
+// The network answers 0..1 per pixel. When even its highest value is below
+// this it sees no subject anywhere, and stretching its answer to the full
+// range would only turn noise into a cut-out.
+constexpr double kLeastSubject = 0.05;
 
 }  // namespace
 
@@ -44,15 +48,16 @@ cv::Mat MatteFromNetOutput(const cv::Mat& output, cv::Size photoSize, int longSi
     if (rows < 1 || cols < 1 || static_cast<std::size_t>(rows) * cols != output.total()) {
         return {};
     }
+    const cv::Mat dense = output.isContinuous() ? output : output.clone();
     const cv::Mat plane(rows, cols, CV_32F,
-                        const_cast<void*>(static_cast<const void*>(output.data)));
+                        const_cast<void*>(static_cast<const void*>(dense.data)));
     if (cv::checkRange(plane, true) == false) {
         return {};
     }
     double lowest = 0;
     double highest = 0;
     cv::minMaxLoc(plane, &lowest, &highest);
-    if (!(highest - lowest > 1e-6)) {
+    if (!(highest - lowest > 1e-6) || highest < kLeastSubject) {
         return {};
     }
     cv::Mat matte;

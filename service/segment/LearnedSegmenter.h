@@ -23,8 +23,9 @@ cv::Mat MakeNetInput(const cv::Mat& photoBgr, int side);
 // 1 x 1 x side x side blob) stretched so its lowest value is 0 and its
 // highest 255, brought back to the photo's aspect ratio with its longest side
 // at most `longSide` (and never larger than the photo). An answer with no
-// spread (all values equal) or a value that is not a number gives an empty
-// matte: the network has not found anything to separate.
+// spread (all values equal), with no value of at least 0.05 (nothing looks
+// like a subject) or with a value that is not a number gives an empty matte:
+// the network has not found anything to separate.
 cv::Mat MatteFromNetOutput(const cv::Mat& output, cv::Size photoSize, int longSide);
 
 // Whether a matte takes in most of a face (its box, in the matte's

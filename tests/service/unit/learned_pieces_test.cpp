@@ -116,6 +116,11 @@ TEST(NetOutput, IsStretchedToTheFullRangeAndBackToThePhotosShape) {
 
 TEST(NetOutput, NoSpreadOrNotANumberMeansNoAnswer) {
     EXPECT_TRUE(MatteFromNetOutput(OutputBlob(4, {0.7f, 0.7f, 0.7f, 0.7f}), {4, 4}, 4).empty());
+    // Faint everywhere: nothing is subject, the faint spread is not stretched.
+    EXPECT_TRUE(
+        MatteFromNetOutput(OutputBlob(4, {0.001f, 0.01f, 0.02f, 0.04f}), {4, 4}, 4).empty());
+    EXPECT_FALSE(
+        MatteFromNetOutput(OutputBlob(4, {0.001f, 0.01f, 0.02f, 0.06f}), {4, 4}, 4).empty());
     const float nan = std::numeric_limits<float>::quiet_NaN();
     EXPECT_TRUE(MatteFromNetOutput(OutputBlob(4, {0.1f, nan, 0.4f, 0.9f}), {4, 4}, 4).empty());
     EXPECT_TRUE(MatteFromNetOutput(cv::Mat(), {4, 4}, 4).empty());
@@ -131,6 +136,12 @@ TEST(NetOutput, NoSpreadOrNotANumberMeansNoAnswer) {
     EXPECT_EQ(matte.at<uchar>(0, 0), 0);
     EXPECT_EQ(matte.at<uchar>(0, 1), 255);
     EXPECT_NEAR(matte.at<uchar>(1, 0), 128, 1);
+    // A window into a wider answer (rows not packed) reads its own values.
+    cv::Mat wide(2, 5, CV_32F, cv::Scalar(9));
+    plain.copyTo(wide(cv::Rect(2, 0, 2, 2)));
+    const cv::Mat window = MatteFromNetOutput(wide(cv::Rect(2, 0, 2, 2)), {2, 2}, 2);
+    ASSERT_EQ(window.size(), cv::Size(2, 2));
+    EXPECT_EQ(cv::norm(window, matte, cv::NORM_INF), 0);
 }
 
 TEST(MatteHoldsFace, HalfTheFaceBoxMustBeSubject) {
