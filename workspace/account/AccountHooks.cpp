@@ -1,6 +1,8 @@
 #include "workspace/account/AccountHooks.h"
 
+#include <QApplication>
 #include <QClipboard>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QStyle>
@@ -13,6 +15,7 @@
 #include "app/shell/core/LogFile.h"
 #include "matting/worker/MattingWorker.h"
 #include "net/endpoints/Endpoints.h"
+#include "ui/MenuWnd.h"
 #include "workspace/account/FloatWnd.h"
 #include "workspace/account/LoginDlg.h"
 #include "workspace/frame/MainFrame.h"
@@ -35,7 +38,23 @@ CAccountHooks::CAccountHooks(CMainFrame& frame, AccountHookOptions options)
     : QObject(&frame),
       frame_(frame),
       options_(std::move(options)),
-      session_(RegistryFrom(options_)) {}
+      session_(RegistryFrom(options_)) {
+    // Menus are built afresh each time they open; each is looked at as it shows.
+    qApp->installEventFilter(this);
+}
+
+bool CAccountHooks::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show) {
+        if (auto* menu = qobject_cast<ui::CMenuWnd*>(watched); menu != nullptr && menu->Body()) {
+            if (auto* item = menu->Body()->findChild<QWidget*>(QStringLiteral("menuLogout"));
+                item != nullptr && item->isVisibleTo(menu) != session_.SignedIn()) {
+                item->setVisible(session_.SignedIn());
+                menu->adjustSize();
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
 
 CAccountHooks* CAccountHooks::Install(CMainFrame& frame, AccountHookOptions options) {
     auto* hooks = new CAccountHooks(frame, std::move(options));

@@ -41,7 +41,8 @@ struct AccountRefreshAnswer {
 // clipboard, then "CopyClipboard"), message 1027 (refresh the user from the
 // service behind a wait cursor; "ErrNetworkLost" when no answer comes) and
 // 1029 (redraw "btnLogin"), and "menuFeedback" (the feedback page in the web
-// page dialog, titled "Feedback"). The matting worker is told the user's id
+// page dialog, titled "Feedback"). The main menu offers "menuLogout" only
+// while someone is signed in. The matting worker is told the user's id
 // whenever it changes.
 //
 // UI thread only. The refresh request runs on the shared thread pool and
@@ -67,6 +68,10 @@ public:
     void TakeRefresh(const AccountRefreshAnswer& refresh);
     void RedrawLogin();
     void OpenFeedback();
+
+protected:
+    // Shows the main menu's "menuLogout" only to a signed-in user.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     CAccountHooks(CMainFrame& frame, AccountHookOptions options);

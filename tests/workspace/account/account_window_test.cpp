@@ -252,6 +252,33 @@ TEST_F(AccountWindowTest, SignOutAsksFirstThenForgetsTheToken) {
     ASSERT_TRUE(WaitFor([&] { return LoginText() == LangText(langkey::ui::kNotLogin); }));
 }
 
+TEST_F(AccountWindowTest, MainMenuOffersSignOutOnlyWhenSignedIn) {
+    CAccountHooks* hooks = MakeFrame();
+    const auto logoutShown = [this] {
+        test::ClickIn(frame_.get(), "btnMenu");
+        ui::CMenuWnd* menu = frame_->MenuWindow();
+        EXPECT_NE(menu, nullptr);
+        QWidget* item =
+            menu ? menu->Body()->findChild<QWidget*>(QStringLiteral("menuLogout")) : nullptr;
+        EXPECT_NE(item, nullptr);
+        const bool shown = item != nullptr && item->isVisible();
+        if (menu != nullptr) {
+            menu->hide();
+        }
+        return shown;
+    };
+    EXPECT_FALSE(logoutShown());
+    ASSERT_TRUE(hooks->Session().Remember(SignInDirectly("13900005555")));
+    EXPECT_TRUE(logoutShown());
+    // Chosen from the menu it signs out like the panel's button.
+    frame_->PostMessage(kWmMenuChoice, 0,
+                        ui::MessagePayload(std::make_unique<ui::MenuCmd>(
+                            ui::MenuCmd{QStringLiteral("menuLogout"), {}, {}})));
+    ASSERT_TRUE(WaitFor([&] { return !hooks->Session().SignedIn(); }));
+    EXPECT_TRUE(Registry().readJwt().isEmpty());
+    EXPECT_FALSE(logoutShown());
+}
+
 TEST_F(AccountWindowTest, RefreshWithoutTheServiceSaysErrNetworkLost) {
     const account::SignInResult signIn = SignInDirectly("13900003333");
     ASSERT_TRUE(Registry().writeJwt(signIn.token));
