@@ -2,6 +2,10 @@
 
 #include <QImage>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
 #include "canvas/imaging/Imaging.h"
 #include "canvas/layout/Composition.h"
 #include "canvas/layout/LargePicture.h"
@@ -204,6 +208,124 @@ TEST(LayerStackTest, ALayerGivenInPartDrawsLikeTheWhole) {
             EXPECT_EQ(qAlpha(actual), qAlpha(expected)) << x << ", " << y;
             if (qAlpha(expected) != 0) {
                 EXPECT_EQ(actual, expected) << x << ", " << y;
+            }
+        }
+    }
+}
+
+// Source over on straight alpha, worked out in doubles.
+QRgb OverByHand(QRgb src, QRgb dst) {
+    const double sa = qAlpha(src) / 255.0;
+    const double da = qAlpha(dst) / 255.0;
+    const double a = sa + da * (1.0 - sa);
+    if (a <= 0.0) {
+        return 0;
+    }
+    const auto mix = [&](int s, int d) {
+        return static_cast<int>(std::lround((s * sa + d * da * (1.0 - sa)) / a));
+    };
+    return qRgba(mix(qRed(src), qRed(dst)), mix(qGreen(src), qGreen(dst)),
+                 mix(qBlue(src), qBlue(dst)), static_cast<int>(std::lround(a * 255.0)));
+}
+
+bool Close(QRgb a, QRgb b) {
+    return std::abs(qAlpha(a) - qAlpha(b)) <= 1 && std::abs(qRed(a) - qRed(b)) <= 1 &&
+           std::abs(qGreen(a) - qGreen(b)) <= 1 && std::abs(qBlue(a) - qBlue(b)) <= 1;
+}
+
+// Layers at their own size on whole pixels (the saved picture's shadow and
+// cut-out) are blended without resampling; partly transparent pixels must
+// mix as source over, over an opaque and over a see-through background, and
+// a layer reaching past the picture is cut at its edge.
+TEST(LayerStackTest, WholePixelLayersBlendAsSourceOver) {
+    const QRgb shadowPixels[] = {0x80FF8000u, 0x01FFFFFFu, 0xFE102030u, 0x00FFFFFFu};
+    const QRgb cutOutPixels[] = {0x40204080u, 0xC0F0E0D0u, 0xFF00FF00u, 0x00000000u};
+    QImage shadow(4, 1, QImage::Format_ARGB32);
+    QImage cutOut(4, 1, QImage::Format_ARGB32);
+    for (int x = 0; x < 4; ++x) {
+        shadow.setPixel(x, 0, shadowPixels[x]);
+        cutOut.setPixel(x, 0, cutOutPixels[x]);
+    }
+    for (const BackgroundKind kind : {BackgroundKind::Colour, BackgroundKind::None}) {
+        LayerStack s;
+        s.page = EditMode::ChangeBackground;
+        s.forExport = true;
+        s.size = QSize(6, 3);
+        s.background = {kind, 0xFF336699u, {}, {}};
+        s.placement = {2.0f, 1.0f, 4.0f, 1.0f};
+        s.cutOut.image = cutOut;
+        s.shadow.image = shadow;
+        s.shadowParams.colour = 0xFF000000u;
+        s.shadowParams.distance = 0;
+        const QImage out = Compose(s);
+        const QRgb behind = kind == BackgroundKind::Colour ? 0xFF336699u : kClearColour;
+        for (int x = 0; x < 4; ++x) {
+            const QRgb want = OverByHand(cutOutPixels[x], OverByHand(shadowPixels[x], behind));
+            const QRgb got = out.pixel(2 + x, 1);
+            if (qAlpha(want) == 0) {
+                EXPECT_EQ(qAlpha(got), 0) << x;
+            } else {
+                EXPECT_TRUE(Close(got, want)) << x << ": " << std::hex << got << " vs " << want;
+            }
+        }
+        EXPECT_EQ(out.pixel(1, 1), behind);
+        EXPECT_EQ(out.pixel(2, 0), behind);
+        // Moved right by 4: only the first two columns remain, at 4 and 5.
+        s.placement.x = 4.0f;
+        s.shadowParams.colour = 0;
+        const QImage cut = Compose(s);
+        EXPECT_TRUE(Close(cut.pixel(5, 1), OverByHand(cutOutPixels[1], behind)));
+        EXPECT_EQ(cut.pixel(3, 1), behind);
+    }
+}
+
+// A saved picture's border ring is its silhouette stretched a little. The
+// saved picture samples it itself; the screen leaves it to Qt's painter. The
+// two are independent implementations of the same bilinear drawing and must
+// agree up to rounding, including where the ring's soft edge meets the
+// background and at the picture's edge.
+TEST(LayerStackTest, StretchedLayerInASavedPictureMatchesThePainter) {
+    QImage ring(40, 30, QImage::Format_ARGB32);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            const int alpha =
+                std::clamp(400 - 12 * std::abs(x - 20) - 9 * std::abs(y - 15), 0, 255);
+            // Pixels the ring does not cover keep a colour that must not show.
+            ring.setPixel(x, y, alpha == 0 ? 0x0000FF00u : qRgba(250, 240, 10, alpha));
+        }
+    }
+    for (const RectF placement :
+         {RectF{3.0f, 2.0f, 40.0f, 30.0f}, RectF{-5.0f, 1.0f, 40.0f, 30.0f}}) {
+        LayerStack s;
+        s.page = EditMode::ChangeBackground;
+        s.size = QSize(48, 36);
+        s.background = {BackgroundKind::Colour, 0xFF336699u, {}, {}};
+        s.placement = placement;
+        s.border.image = ring;
+        s.borderParams.colour = 0xFF000000u;
+        s.borderParams.thickness = 3;  // 40 x 30 drawn over 46 x 36
+        s.forExport = true;
+        const QImage saved = Compose(s);
+        s.forExport = false;
+        const QImage shown = Compose(s);
+        int worst = 0;
+        for (int y = 0; y < 36; ++y) {
+            for (int x = 0; x < 48; ++x) {
+                const QRgb a = saved.pixel(x, y), b = shown.pixel(x, y);
+                worst =
+                    std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                              std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            }
+        }
+        EXPECT_LE(worst, 3) << placement.x;
+        // The opaque middle of the ring is its own colour, and no green
+        // leaks in anywhere.
+        const int cx = static_cast<int>(placement.x) + 20;
+        const int cy = static_cast<int>(placement.y) + 15;
+        EXPECT_EQ(saved.pixel(cx, cy), qRgba(250, 240, 10, 255));
+        for (int y = 0; y < 36; ++y) {
+            for (int x = 0; x < 48; ++x) {
+                ASSERT_LE(qGreen(saved.pixel(x, y)), 240) << x << "," << y;
             }
         }
     }
