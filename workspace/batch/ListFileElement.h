@@ -32,8 +32,8 @@ inline constexpr QLatin1StringView kNotifyElementDownload{"clickbottom_downloadb
 class CListFileElementUI : public ui::CListContainerElementUI {
     Q_OBJECT
 public:
-    static constexpr int kWidth = 220;
-    static constexpr int kHeight = 240;
+    static constexpr int kWidth = 200;
+    static constexpr int kHeight = 220;
     static constexpr int kTimerPeriodMs = canvas::LoadingAnimation::kPeriodMs;
 
     explicit CListFileElementUI(QWidget* parent = nullptr);

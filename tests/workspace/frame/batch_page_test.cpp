@@ -263,13 +263,15 @@ TEST_F(BatchPageTest, AnswersMakeElementsSucceedOrFail) {
 }
 
 TEST_F(BatchPageTest, PreviewScaleAndTheBarsMiddleColumnDeletes) {
-    const std::vector<CListFileElementUI*> elements = ReadyBatch(2, {2200, 1400});
+    const std::vector<CListFileElementUI*> elements = ReadyBatch(2, {2000, 1400});
     ASSERT_EQ(elements.size(), 2u);
     CListFileElementUI* first = elements[0];
-    // min(220 / 2200, 220 / 1400) = 0.1: a 220 x 140 preview.
+    ASSERT_EQ(first->size(), QSize(200, 220));
+    // min(200 / 2000, 200 / 1400) = 0.1: a 200 x 140 preview centred above
+    // the 20-pixel margin.
     EXPECT_FLOAT_EQ(first->PreviewScale(), 0.1f);
-    EXPECT_FLOAT_EQ(first->PreviewRect().w, 220.0f);
-    EXPECT_FLOAT_EQ(first->PreviewRect().y, (240.0f - 20.0f - 140.0f) / 2.0f);
+    EXPECT_FLOAT_EQ(first->PreviewRect().w, 200.0f);
+    EXPECT_FLOAT_EQ(first->PreviewRect().y, (220.0f - 20.0f - 140.0f) / 2.0f);
     const batch::BarGeometry bar = first->Bar();
     MoveTo(first, QPoint(bar.middle, bar.top + 4));
     EXPECT_TRUE(first->BarShown());
@@ -332,13 +334,14 @@ TEST_F(BatchPageTest, IdentityPresetCropsEveryElementAndSavesItsFixedSize) {
     for (CListFileElementUI* element : elements) {
         EXPECT_TRUE(element->Background().cropApplied);
         EXPECT_EQ(element->Background().sizePreset, 13);
-        // 480 x 360 at min(220 / 480, 220 / 360) cut to 0.45: a 216 x 162
-        // preview, and 413 : 579 fits its height.
-        EXPECT_FLOAT_EQ(element->PreviewScale(), 0.45f);
-        EXPECT_NEAR(element->Background().cropRect.h, 162.0f, 0.01f);
-        EXPECT_NEAR(element->Background().cropRect.w, 413.0f * 162.0f / 579.0f, 0.01f);
-        EXPECT_NEAR(element->Background().cropRect.x, (216.0f - 413.0f * 162.0f / 579.0f) / 2,
-                    0.01f);
+        // 480 x 360 at min(200 / 480, 200 / 360) cut to 0.41: a 196.8 x
+        // 147.6 preview, and 413 : 579 fits its height.
+        EXPECT_FLOAT_EQ(element->PreviewScale(), 0.41f);
+        const float h = 360.0f * 0.41f;
+        const float w = 413.0f * h / 579.0f;
+        EXPECT_NEAR(element->Background().cropRect.h, h, 0.01f);
+        EXPECT_NEAR(element->Background().cropRect.w, w, 0.01f);
+        EXPECT_NEAR(element->Background().cropRect.x, (480.0f * 0.41f - w) / 2, 0.01f);
     }
     page->SaveBatchItem(elements[1]);
     const QImage saved = imaging::decodeFile(QDir(OutputFolder()).filePath("p1.jpg"));
