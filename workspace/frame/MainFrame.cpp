@@ -12,6 +12,7 @@
 #include "platform/folders/Folders.h"
 #include "ui/Controls.h"
 #include "ui/MenuWnd.h"
+#include "workspace/batch/BatchPage.h"
 #include "workspace/frame/KeyboardFilter.h"
 #include "workspace/pages/PageControls.h"
 
@@ -89,6 +90,11 @@ void CMainFrame::OnWindowInit() {
     listBatchFileBg_ = FindControl(QStringLiteral("listBatchFile_bg"));
     listBatchFile_ = FindControl(QStringLiteral("listBatchFile"));
     layPicImg_ = FindControl(QStringLiteral("LayPicImg"));
+    // The batch page's behaviour; the window owns it as its child.
+    auto* batchPage = findChild<BatchPage*>(QString(), Qt::FindDirectChildrenOnly);
+    if (batchPage == nullptr) {
+        batchPage = new BatchPage(*this);
+    }
 
     // The canvas lies over the single page's canvas area, above the pages.
     if (canvas_.isNull() && Body() != nullptr) {
