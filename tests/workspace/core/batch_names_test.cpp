@@ -12,19 +12,6 @@ PathExists FilesIn(QSet<QString> files) {
     return [files = std::move(files)](const QString& path) { return files.contains(path); };
 }
 
-TEST(BatchNames, SplitsAtTheLastDotOfTheFileNameOnly) {
-    const SourceName dots = SplitSourceName(QStringLiteral("/in/a.b.png"));
-    EXPECT_EQ(dots.base, QStringLiteral("a.b"));
-    EXPECT_EQ(dots.extension, QStringLiteral(".png"));
-    // A dot in a folder name is not the extension's.
-    const SourceName bare = SplitSourceName(QStringLiteral("/in/my.photos/scan"));
-    EXPECT_EQ(bare.base, QStringLiteral("scan"));
-    EXPECT_TRUE(bare.extension.isEmpty());
-    const SourceName upper = SplitSourceName(QStringLiteral("C.JPEG"));
-    EXPECT_EQ(upper.base, QStringLiteral("C"));
-    EXPECT_EQ(upper.extension, QStringLiteral(".JPEG"));
-}
-
 TEST(BatchNames, ElementKeepsItsOwnExtensionAndStampsEveryCollision) {
     OutputNamer namer(QStringLiteral("/out"), FilesIn({}));
     EXPECT_EQ(namer.ElementPath(QStringLiteral("/in/photo.jpg"), 1234),

@@ -3,16 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace quillora::naming {
+#include "workspace/core/naming/OutputNaming.h"
 
-SourceName SplitSourceName(const QString& sourcePath) {
-    const QString name = QFileInfo(sourcePath).fileName();
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot < 0) {
-        return {name, QString()};
-    }
-    return {name.left(dot), name.mid(dot)};
-}
+namespace quillora::naming {
 
 bool FileExists(const QString& path) {
     return QFileInfo::exists(path);
@@ -41,7 +34,7 @@ QString OutputNamer::Stamped(const QString& base, const QString& extension, std:
 }
 
 QString OutputNamer::ElementPath(const QString& sourcePath, std::int64_t stamp) {
-    const SourceName name = SplitSourceName(sourcePath);
+    const workspace::SourceName name = workspace::SplitSourceName(sourcePath);
     const QString first = QDir(folder_).filePath(name.base + name.extension);
     if (!Taken(first)) {
         return Claim(first);
@@ -51,7 +44,7 @@ QString OutputNamer::ElementPath(const QString& sourcePath, std::int64_t stamp) 
 
 QString OutputNamer::WholeBatchPath(const QString& sourcePath, bool timestampOnCollision,
                                     std::int64_t stamp) {
-    const SourceName name = SplitSourceName(sourcePath);
+    const workspace::SourceName name = workspace::SplitSourceName(sourcePath);
     const QString png = QStringLiteral(".png");
     const QString first = QDir(folder_).filePath(name.base + png);
     const bool givenInRun = given_.contains(first);

@@ -8,14 +8,8 @@
 
 namespace quillora::naming {
 
-// The file-name part of a photo's path, split at its last dot: "a.b.png"
-// gives base "a.b" and extension ".png" (dot included); a name without a
-// dot has an empty extension.
-struct SourceName {
-    QString base;
-    QString extension;
-};
-SourceName SplitSourceName(const QString& sourcePath);
+// Names are built from the photo's base name and extension as
+// workspace::SplitSourceName splits them.
 
 // Whether a path is taken. Production code asks the file system; tests pass
 // their own.
