@@ -26,9 +26,12 @@ public:
 }  // namespace
 
 void AttachUpdateCommands(CMainFrame& frame, const OemInfo& oem, const QString& userDataFolder) {
-    if (frame.findChild<CommandsHolder*>(QString(), Qt::FindDirectChildrenOnly) != nullptr) {
+    // Once per window.
+    constexpr char kAttached[] = "updateCommandsAttached";
+    if (frame.property(kAttached).toBool()) {
         return;
     }
+    frame.setProperty(kAttached, true);
     auto* holder = new CommandsHolder(frame, oem, userDataFolder);
     UpdateCommands* commands = &holder->commands;
     frame.SetClickHandler(QStringLiteral("btnToolbox"), [commands](CMainFrame&, ui::TNotifyUI&) {

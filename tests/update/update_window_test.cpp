@@ -1,13 +1,17 @@
 #include "app/core/language/Messages.h"
+#include "app/core/settings/OemInfo.h"
 #include "net/transport/TextRequests.h"
 #include "service/update/SamplePublisher.h"
 #include "tests/app/shell/DialogTestSupport.h"
 #include "tests/net/LoopbackServer.h"
 #include "tests/service/net/LoopbackService.h"
 #include "ui/Controls.h"
+#include "update/FrameCommands.h"
 #include "update/Toolbox.h"
+#include "update/UpdateCommands.h"
 #include "update/UpdateDlg.h"
 #include "update/core/UpdateCheck.h"
+#include "workspace/frame/MainFrame.h"
 
 #include <QDir>
 #include <QFile>
@@ -287,6 +291,92 @@ TEST_F(Panel, StatesAreReadWhenThePanelShows) {
     EXPECT_EQ(toolbox.ButtonText(0), QStringLiteral("Learn more"));
     EXPECT_EQ(toolbox.ButtonText(1), QStringLiteral("Open"));
     machine.deleteValue(u"Software\\QuilloraStamp", u"Path");
+}
+
+// The main window with the update and toolbox commands attached.
+class Frame : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Nothing answers here: the toolbox refresh finds no newer version.
+        qputenv("QUILLORA_SERVICE", "http://127.0.0.1:1");
+        userData_ = qEnvironmentVariable("QUILLORA_USER_DATA");
+        QFile::remove(userData_ + QStringLiteral("/toolbox.dat"));
+        QFile::remove(userData_ + QStringLiteral("/cd.dat"));
+        static const QByteArray archive = skin::EmbeddedArchive();
+        oem_.skinData = reinterpret_cast<const uchar*>(archive.constData());
+        oem_.skinSize = static_cast<std::uint32_t>(archive.size());
+    }
+    void TearDown() override { qunsetenv("QUILLORA_SERVICE"); }
+
+    bool ButtonShown(CMainFrame& frame) const {
+        QWidget* layout = frame.FindControl(QStringLiteral("LayoutToolbox"));
+        return layout != nullptr && !layout->isHidden();
+    }
+    void PlaceArchive() const {
+        QFile::copy(QStringLiteral(QUILLORA_SAMPLE_TOOLBOX),
+                    userData_ + QStringLiteral("/toolbox.dat"));
+    }
+
+    OemInfo oem_;
+    QString userData_;
+};
+
+TEST_F(Frame, ToolboxButtonFollowsArchiveAndSwitches) {
+    CMainFrame frame(oem_);
+    ASSERT_TRUE(frame.Create(nullptr, QStringLiteral("Quillora"), kMainFrameStyle, 0, 0, 900, 640));
+    frame.ShowWindow();
+    ASSERT_NE(frame.FindControl(QStringLiteral("btnToolbox")), nullptr);
+    AttachUpdateCommands(frame, oem_, userData_);
+    EXPECT_FALSE(ButtonShown(frame));
+
+    // The archive arrives: message 1028 shows the button.
+    PlaceArchive();
+    ASSERT_TRUE(IsToolboxAvailable(userData_)) << userData_.toStdString();
+    frame.SendMessage(kWmToolboxChanged);
+    EXPECT_TRUE(ButtonShown(frame));
+
+    // The button opens the panel below itself.
+    QTest::mouseClick(frame.FindControl<QAbstractButton>(QStringLiteral("btnToolbox")),
+                      Qt::LeftButton);
+    CToolbox* panel = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<CToolbox*>(window); found != nullptr && found->isVisible()) {
+            panel = found;
+        }
+    }
+    ASSERT_NE(panel, nullptr);
+    const QRect button = frame.GetControlPos(QStringLiteral("btnToolbox"));
+    EXPECT_EQ(panel->pos(), frame.mapToGlobal(button.bottomLeft()));
+    EXPECT_EQ(panel->ItemCount(), 2);
+    Snapshot(&frame, "main_window_toolbox_button.png");
+
+    // Toolbox=0 in the update configuration hides it although the archive is there.
+    QFile cd(userData_ + QStringLiteral("/cd.dat"));
+    ASSERT_TRUE(cd.open(QIODevice::WriteOnly));
+    cd.write("[Config]\r\nToolbox=0\r\n");
+    cd.close();
+    frame.SendMessage(kWmToolboxChanged);
+    EXPECT_FALSE(ButtonShown(frame));
+    frame.Close(0);
+    QCoreApplication::processEvents();
+}
+
+TEST_F(Frame, BrandingWithoutToolsHidesTheButton) {
+    PlaceArchive();
+    oem_.showTool = false;
+    CMainFrame frame(oem_);
+    ASSERT_TRUE(frame.Create(nullptr, QStringLiteral("Quillora"), kMainFrameStyle, 0, 0, 900, 640));
+    frame.ShowWindow();
+    AttachUpdateCommands(frame, oem_, userData_);
+    EXPECT_FALSE(ButtonShown(frame));
+    frame.SendMessage(kWmToolboxChanged);
+    EXPECT_FALSE(ButtonShown(frame));
+    // The same window with the tools switched on shows it.
+    oem_.showTool = true;
+    frame.SendMessage(kWmToolboxChanged);
+    EXPECT_TRUE(ButtonShown(frame));
+    frame.Close(0);
+    QCoreApplication::processEvents();
 }
 
 }  // namespace
