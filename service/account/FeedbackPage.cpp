@@ -15,6 +15,8 @@ textarea:focus,input[type=email]:focus{outline:none;border-color:#2244BB}
 .check{display:flex;align-items:center;gap:8px;margin:16px 0 8px;font-size:14px}
 .check label{display:inline;margin:0;font-weight:400}
 .hint{color:#8A92A3;font-size:13px;margin:4px 0 0}
+input[type=file]{font:inherit;font-size:13px;color:#5B6475}
+input[type=file]:disabled{opacity:.5}
 .problem{margin:0 0 16px;padding:8px 12px;border-radius:6px;background:#FDECEC;color:#C93B40;font-size:14px}
 button{margin-top:24px;padding:8px 24px;font:inherit;font-size:14px;font-weight:600;color:#FFFFFF;background:#2244BB;border:0;border-radius:6px;cursor:pointer}
 button:hover{background:#2D52D1}
@@ -126,7 +128,12 @@ std::string FeedbackFormPage(const FeedbackEntry& entry, std::string_view proble
         "<p class=\"hint\">The log is the file run.dat in Quillora's data folder "
         "(~/.local/share/Quillora). It lists what the program did, never your photos.</p>\n"
         "<button type=\"submit\" id=\"send\">Send feedback</button>\n"
-        "</form>\n</main></body></html>\n";
+        "</form>\n<script>\n"
+        "const attach = document.getElementById('attach_log');\n"
+        "const log = document.getElementById('log');\n"
+        "const follow = () => { log.disabled = !attach.checked; };\n"
+        "attach.addEventListener('change', follow); follow();\n"
+        "</script>\n</main></body></html>\n";
     return page;
 }
 
