@@ -3,6 +3,7 @@
 #include "ui/Controls.h"
 #include "ui/PaintManager.h"
 #include "ui/PictureUI.h"
+#include "update/core/ResourceArchive.h"
 #include "update/core/VersionText.h"
 
 #include <QFile>
@@ -106,7 +107,9 @@ bool CToolbox::Load(QWidget* mainWindow) {
         return false;
     }
     archive_ = file.readAll();
-    if (archive_.isEmpty()) {
+    if (!IsCompleteResourceArchive(
+            std::string_view(archive_.constData(), static_cast<std::size_t>(archive_.size())))) {
+        archive_.clear();
         return false;
     }
     const auto* bytes = reinterpret_cast<const uchar*>(archive_.constData());

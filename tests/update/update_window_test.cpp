@@ -281,6 +281,17 @@ TEST_F(Panel, BrokenArchivesAreNotShown) {
     }
 }
 
+TEST_F(Panel, LayoutWithoutItsListIsNotShown) {
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(QUILLORA_NOLIST_TOOLBOX), user_.filePath("toolbox.dat")));
+    CToolbox toolbox(PanelSetup());
+    EXPECT_TRUE(toolbox.IsAvailable());
+    EXPECT_FALSE(toolbox.Show(nullptr, QPoint(10, 10)));
+    EXPECT_FALSE(toolbox.isVisible());
+    EXPECT_EQ(toolbox.ItemCount(), 0);
+    EXPECT_FALSE(ui::CPaintManagerUI::ResourcePath(QStringLiteral("dlg_update.xml")).isEmpty());
+}
+
 TEST_F(Panel, StatesAreReadWhenThePanelShows) {
     CopySampleArchive();
     QDir(user_.path()).mkpath(QStringLiteral("resizer"));
