@@ -6,7 +6,6 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QStyle>
-#include <QThreadPool>
 #include <QWidget>
 
 #include "app/core/language/LangKeys.h"
@@ -16,6 +15,7 @@
 #include "matting/worker/MattingWorker.h"
 #include "net/endpoints/Endpoints.h"
 #include "ui/MenuWnd.h"
+#include "workspace/account/BackgroundCall.h"
 #include "workspace/account/FloatWnd.h"
 #include "workspace/account/LoginDlg.h"
 #include "workspace/frame/MainFrame.h"
@@ -156,13 +156,18 @@ void CAccountHooks::StartRefresh() {
     waitCursor_ = std::make_unique<ui::CWaitCursor>();
     const account::AccountClient client = Client();
     const QString token = session_.Token();
-    CMainFrame* frame = &frame_;
-    QThreadPool::globalInstance()->start([client, token, frame] {
-        auto refresh = std::make_unique<AccountRefreshAnswer>();
-        refresh->token = token;
-        refresh->answer = client.FetchUser(token);
-        ui::PostWindowMessage(frame, kWmRefreshAccount, 0, ui::MessagePayload(std::move(refresh)));
-    });
+    // The answer comes back as message 1027; a window closed meanwhile
+    // (this object goes with it) hears nothing.
+    account::RunInBackground<AccountRefreshAnswer>(
+        this,
+        [client, token] {
+            return AccountRefreshAnswer{token, client.FetchUser(token)};
+        },
+        [this](AccountRefreshAnswer refresh) {
+            frame_.PostMessage(
+                kWmRefreshAccount, 0,
+                ui::MessagePayload(std::make_unique<AccountRefreshAnswer>(std::move(refresh))));
+        });
 }
 
 void CAccountHooks::TakeRefresh(const AccountRefreshAnswer& refresh) {
