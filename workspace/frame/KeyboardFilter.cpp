@@ -36,7 +36,8 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
     auto& key = static_cast<QKeyEvent&>(*event);
     // A key the receiver ignored travels on to its parent: the same event,
     // handled once.
-    if (event == lastEvent_ && !lastReceiver_.isNull() && widget->isAncestorOf(lastReceiver_)) {
+    if (event == lastEvent_ && !lastReceiver_.isNull() && widget != lastReceiver_ &&
+        widget->isAncestorOf(lastReceiver_)) {
         lastReceiver_ = widget;
         return key.key() == Qt::Key_Escape;
     }

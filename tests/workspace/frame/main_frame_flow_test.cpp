@@ -298,7 +298,8 @@ void SendKey(QWidget* target, QEvent::Type type, int key, Qt::KeyboardModifiers 
 
 TEST_F(MainFrameFlowTest, KeyboardFilterSwallowsEscAndDrivesTheCanvas) {
     // A control of the window never sees Esc, but sees other keys.
-    auto* button = frame->FindControl<QPushButton>(QStringLiteral("btnAddFile"));
+    // (A plain container: a button would click on Space.)
+    QWidget* button = frame->FindControl(QStringLiteral("layWorkFooter"));
     ASSERT_NE(button, nullptr);
     struct Seen : QObject {
         QList<int> keys;
@@ -345,7 +346,7 @@ TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
     QTest::mouseRelease(canvas, Qt::LeftButton, {}, view.center() + QPoint(40, 10));
     ASSERT_EQ(canvas->Document().strokes.Position(), 1);
 
-    QWidget* button = frame->FindControl(QStringLiteral("btnAddFile"));
+    QWidget* button = frame->FindControl(QStringLiteral("layWorkFooter"));
     // Z alone is no undo.
     SendKey(button, QEvent::KeyPress, Qt::Key_Z);
     SendKey(button, QEvent::KeyRelease, Qt::Key_Z);
