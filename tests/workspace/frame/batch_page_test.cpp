@@ -242,6 +242,48 @@ TEST_F(BatchPageTest, DropsKeepFourExtensionsAndRemovalCountsDown) {
     EXPECT_TRUE(dialog.Confirmed());
 }
 
+TEST_F(BatchPageTest, AThousandDroppedFilesStopAtTheLimit) {
+    QStringList dropped;
+    for (int i = 0; i < 1000; ++i) {
+        dropped.append(
+            temp.filePath(QStringLiteral("drop%1.%2").arg(i).arg(i % 2 ? "JPG" : "gif")));
+    }
+    CAddBatchFileDlg dialog(
+        10, 50, [](QWidget*) { return QStringList(); }, nullptr);
+    RunAddDialog(dialog, [&](CAddBatchFileDlg& d) {
+        d.DropFiles(dropped);
+        EXPECT_EQ(d.Count(), 50);
+        const QStringList files = d.TakeFiles();
+        ASSERT_EQ(files.size(), 40);
+        // The first forty droppable ones, in the order dropped.
+        EXPECT_EQ(files.front(), dropped[1]);
+        EXPECT_EQ(files.back(), dropped[79]);
+    });
+}
+
+TEST_F(BatchPageTest, UndecodableBackgroundPictureSaysSoAndKeepsTheColour) {
+    const std::vector<CListFileElementUI*> elements = ReadyBatch(2);
+    page->SetBatchBackgroundColour(0x00FF0000u, false);
+    const QString broken = temp.filePath("broken.png");
+    QFile file(broken);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("\x89PNG not really");
+    file.close();
+    std::vector<MessageRequest> shown;
+    SetMessagePresenter([&](const MessageRequest& request) {
+        shown.push_back(request);
+        return kMessageYes;
+    });
+    page->SetBatchBackgroundImage(broken);
+    SetMessagePresenter(nullptr);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind & kMessageError, kMessageError);
+    for (CListFileElementUI* element : elements) {
+        EXPECT_EQ(element->Background().kind, canvas::BackgroundKind::Colour);
+        EXPECT_EQ(element->Background().colour & 0x00FFFFFFu, 0x000000FFu);
+    }
+}
+
 TEST_F(BatchPageTest, AnswersMakeElementsSucceedOrFail) {
     const QString photo = Photo("p.png");
     StartBatch({photo, Photo("q.png")});
