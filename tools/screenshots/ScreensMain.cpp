@@ -37,10 +37,13 @@ void Settle(int milliseconds = 150) {
 void Save(QWidget* window, const QString& path) {
     Settle();
     QPixmap shot = window->grab();
+    // From the screen, the canvas's floating tool window is in the picture.
     if (QScreen* screen = window->screen(); screen != nullptr) {
-        const QPixmap full = screen->grabWindow(0);
-        if (!full.isNull() && !full.toImage().allGray()) {
-            shot = full;
+        const QRect area = window->frameGeometry();
+        const QPixmap onScreen =
+            screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+        if (!onScreen.isNull() && !onScreen.toImage().allGray()) {
+            shot = onScreen;
         }
     }
     shot.save(path);

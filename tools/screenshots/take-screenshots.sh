@@ -14,12 +14,15 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build" --parallel 2 --target quillora-screens
 
+program="$build/bin/quillora-screens"
+[ -x "$program" ] || program="$build/tools/screenshots/quillora-screens"
+
 for scale in 1 2; do
     dir="$out/$((scale * 100))"
     mkdir -p "$dir"
     QT_SCALE_FACTOR="$scale" QUILLORA_USER_DATA="$(mktemp -d)" \
         QUILLORA_APP_DIR="$build/bin" QT_QPA_PLATFORM=xcb \
         xvfb-run -a -s "-screen 0 $((1400 * scale))x$((960 * scale))x24" \
-        "$build/bin/quillora-screens" "$dir"
+        "$program" "$dir"
     echo "pages at $((scale * 100)) % in $dir"
 done
