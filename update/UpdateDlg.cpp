@@ -60,15 +60,15 @@ CUpdateDlg::~CUpdateDlg() {
     shared_->cancelRequested = true;
     shared_->downloader.Cancel();
     StopDownloadThread();
+    if (notesThread_.joinable()) {
+        // It holds only the shared state; a slow host need not hold the window.
+        notesThread_.detach();
+    }
 }
 
 void CUpdateDlg::OnWindowInit() {
-    const auto list =
-        setup_.fetchText ? ParseReleaseList(setup_.fetchText(setup_.releaseListUrl)) : std::nullopt;
     const std::string running =
         setup_.runningVersion.empty() ? std::string("1.0.0.0") : setup_.runningVersion;
-    notesText_ = list ? QString::fromStdString(BuildReleaseNotes(*list, running)) : QString();
-
     const QString description = GetText(QStringLiteral("Description"));
     SetText(QStringLiteral("Description"),
             FormatLangPattern(description, {QString::fromStdString(running)}));
@@ -77,13 +77,23 @@ void CUpdateDlg::OnWindowInit() {
     SetText(QStringLiteral("newVersion"),
             FormatLangPattern(newVersion, {QString::fromStdString(setup_.newVersion)}));
     if (auto* content = FindControl<QTextEdit>(QStringLiteral("Content"))) {
-        content->setPlainText(
-            QString(notesText_).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         content->verticalScrollBar()->setObjectName(QStringLiteral("ContentScroll"));
     }
     ShowControl(QStringLiteral("layDownload"), false);
     ShowControl(QStringLiteral("Cancel"), false);
     SetProgress(QStringLiteral("progress"), 0);
+    if (setup_.fetchText && !notesThread_.joinable()) {
+        auto shared = shared_;
+        notesThread_ =
+            std::thread([shared, fetch = setup_.fetchText, url = setup_.releaseListUrl, running] {
+                const auto list = ParseReleaseList(fetch(url));
+                auto notes = std::make_unique<QString>(
+                    list ? QString::fromStdString(BuildReleaseNotes(*list, running)) : QString());
+                const std::lock_guard lock(shared->mutex);
+                ui::PostWindowMessage(shared->dialog.data(), kMsgNotesReady, 0,
+                                      ui::MessagePayload(std::move(notes)));
+            });
+    }
 }
 
 void CUpdateDlg::Notify(ui::TNotifyUI& msg) {
@@ -169,6 +179,18 @@ void CUpdateDlg::CancelAndClose() {
 qint64 CUpdateDlg::HandleCustomMessage(ui::WindowMessage& msg, bool& handled) {
     handled = true;
     switch (msg.message) {
+        case kMsgNotesReady:
+            if (auto notes = msg.payload.Take<QString>()) {
+                notesText_ = *notes;
+                if (auto* content = FindControl<QTextEdit>(QStringLiteral("Content"))) {
+                    content->setPlainText(
+                        QString(notesText_).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+                }
+            }
+            if (notesThread_.joinable()) {
+                notesThread_.join();
+            }
+            return 0;
         case kMsgDownloadProgress:
             SetProgress(QStringLiteral("progress"), static_cast<int>(msg.wParam));
             return 0;

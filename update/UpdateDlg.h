@@ -16,6 +16,8 @@ class CUpdate;
 inline constexpr int kMsgDownloadProgress = 0x401;  // wParam: percent
 inline constexpr int kMsgDownloadDone = 0x402;
 inline constexpr int kMsgDownloadFailed = 0x403;
+// The release notes arrived (payload: the text).
+inline constexpr int kMsgNotesReady = 0x405;
 
 // Longest wait for the download thread when the user cancels.
 inline constexpr int kCancelWaitMs = 30'000;
@@ -51,6 +53,8 @@ public:
     qint64 HandleCustomMessage(ui::WindowMessage& msg, bool& handled) override;
 
     bool Downloaded() const { return downloaded_; }
+    // The release notes, once the list has arrived (they are fetched on a
+    // thread of their own, so a slow host never freezes the window).
     const QString& NotesText() const { return notesText_; }
     // The download, as the "Update" button starts it.
     void StartDownload();
@@ -65,6 +69,7 @@ private:
     QString notesText_;
     std::shared_ptr<Shared> shared_;
     std::thread downloadThread_;
+    std::thread notesThread_;
     bool downloaded_ = false;
 };
 

@@ -98,7 +98,9 @@ TEST_F(Service, DialogShowsNotesThenDownloadsTheSignedInstaller) {
     ASSERT_TRUE(dialog.Create(nullptr, QStringLiteral("Quillora"), kDialogStyle));
     dialog.CenterWindow();
     dialog.ShowWindow();
-    QCoreApplication::processEvents();
+    for (int i = 0; i < 500 && dialog.NotesText().isEmpty(); ++i) {
+        QTest::qWait(10);
+    }
     const QString notes = dialog.FindControl<QTextEdit>(QStringLiteral("Content"))->toPlainText();
     EXPECT_TRUE(notes.startsWith(QStringLiteral("- 1.1.0.0 (2026-12-01)\n")))
         << notes.toStdString();
@@ -166,6 +168,37 @@ TEST_F(Service, ProgressShowsAndCancelClosesWithoutAMessage) {
     EXPECT_TRUE(shown_.empty());
     EXPECT_FALSE(QFile::exists(folder_.filePath(QLatin1String(kInstallerFileName))));
     EXPECT_FALSE(QFile::exists(folder_.filePath(QStringLiteral("QuilloraSetup.exe.upd"))));
+}
+
+TEST_F(Service, SlowReleaseListNeverHoldsTheWindow) {
+    test::LoopbackServer slow;
+    std::atomic<bool> release{false};
+    slow.server().Get(
+        kReleaseListPath, [&release](const httplib::Request&, httplib::Response& res) {
+            for (int i = 0; i < 300 && !release; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            res.set_content(R"([{"version":"1.1.0.0","date":"d","content":["late"]}])",
+                            "application/json");
+        });
+    ASSERT_TRUE(slow.Start());
+    UpdateDialogSetup setup = DialogSetup(slow.Base());
+    const auto start = std::chrono::steady_clock::now();
+    {
+        CUpdateDlg dialog(setup);
+        ASSERT_TRUE(dialog.Create(nullptr, QStringLiteral("Quillora"), kDialogStyle));
+        dialog.ShowWindow();
+        QCoreApplication::processEvents();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        EXPECT_TRUE(dialog.NotesText().isEmpty());
+        release = true;
+        for (int i = 0; i < 500 && dialog.NotesText().isEmpty(); ++i) {
+            QTest::qWait(10);
+        }
+        EXPECT_EQ(dialog.NotesText(), QStringLiteral("- 1.1.0.0 (d)\r\nlate"));
+        dialog.Close(0);
+        QCoreApplication::processEvents();
+    }
 }
 
 TEST_F(Service, FailedDownloadSaysSoAndCloses) {
