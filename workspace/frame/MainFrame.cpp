@@ -2,6 +2,7 @@
 
 #include "app/core/language/LangKeys.h"
 #include "app/core/language/LangLookup.h"
+#include "app/core/language/Messages.h"
 #include "app/core/settings/AppSettings.h"
 #include "app/core/settings/OemInfo.h"
 #include "canvas/widgets/CDrawPanel.h"
@@ -101,6 +102,10 @@ void CMainFrame::OnWindowInit() {
         canvas_ = new canvas::CDrawPanel(Body());
         canvas_->setObjectName(QStringLiteral("drawPanel"));
         canvas_->hide();
+        // Starting the strokes over asks first.
+        canvas_->SetResetConfirmation([this] {
+            return ShowMessage(langkey::message::kSureReset, this, kMessageQuestion) == kMessageYes;
+        });
         Body()->installEventFilter(this);
         PlaceCanvas();
     }
