@@ -361,6 +361,20 @@ TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
     SendKey(button, QEvent::KeyRelease, Qt::Key_Control);
     SendKey(button, QEvent::KeyPress, Qt::Key_Z);
     EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+
+    // Starting over asks; "No" keeps the strokes, "Yes" drops them.
+    {
+        MessageAnswer no("btnClose");
+        ClickIn(frame.get(), "btnQuillora_reset");
+        EXPECT_TRUE(no.Shown());
+    }
+    EXPECT_EQ(canvas->Document().strokes.Count(), 1);
+    {
+        MessageAnswer yes("btnYes");
+        ClickIn(frame.get(), "btnQuillora_reset");
+        EXPECT_TRUE(yes.Shown());
+    }
+    EXPECT_EQ(canvas->Document().strokes.Count(), 0);
 }
 
 }  // namespace
