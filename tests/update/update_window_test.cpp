@@ -133,7 +133,7 @@ TEST_F(Service, ProgressShowsAndCancelClosesWithoutAMessage) {
                     sink.write(first.data(), first.size());
                     return true;
                 }
-                for (int i = 0; i < 250 && !release; ++i) {
+                for (int i = 0; i < 750 && !release; ++i) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 }
                 return false;

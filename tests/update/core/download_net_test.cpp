@@ -316,7 +316,8 @@ TEST(HostileServers, StalledServerTimesOut) {
                     sink.write("abc", 3);
                     return true;
                 }
-                for (int i = 0; i < 100 && !release; ++i) {
+                // Holds far longer than the stall limit: only the limit ends it soon.
+                for (int i = 0; i < 500 && !release; ++i) {
                     std::this_thread::sleep_for(std::chrono::milliseconds(20));
                 }
                 return false;
@@ -331,7 +332,7 @@ TEST(HostileServers, StalledServerTimesOut) {
                                   CreationMode::AlwaysCreate, options),
               kDownloadFailed);
     release = true;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_FALSE(folder.exists("slow"));
     EXPECT_FALSE(folder.exists("slow.upd"));
 }
