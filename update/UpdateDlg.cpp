@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QTextEdit>
 
-#include <cmath>
 #include <mutex>
 
 namespace quillora::update {
