@@ -11,7 +11,9 @@
 //
 // Counters: resident_MB is the whole process's resident memory with the
 // batch shown, added_MB what the batch added to it, full_size_MB what the
-// elements would hold if they kept the full-size photo and cut-out decoded.
+// elements would hold if they kept the full-size photo and cut-out decoded;
+// peak_MB the process's highest resident memory so far (run one benchmark
+// at a time with --benchmark_filter to see each one's own).
 // "Time" is wall-clock; "CPU" the whole process's processor time.
 #include <benchmark/benchmark.h>
 
@@ -168,6 +170,7 @@ void RunSave(benchmark::State& state, int threads) {
     }
     state.counters["saved"] = saved;
     state.counters["threads"] = threads;
+    state.counters["peak_MB"] = StatusMegabytes("VmHWM:");
 }
 
 void BM_SaveOneAtATime(benchmark::State& state) {
