@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <system_error>
 
+#include "service/segment/ClassicalSegmenter.h"
 #include "service/segment/FaceFinder.h"
 
 namespace quillora::service {
@@ -137,10 +138,15 @@ cv::Mat LearnedSegmenter::Segment(const cv::Mat& photoBgr, Subject subject) cons
     lock.unlock();
     cv::Mat matte = MatteFromNetOutput(output, photoBgr.size(), side_);
     if (subject == Subject::Person && !matte.empty()) {
-        cv::Mat small;
-        cv::resize(photoBgr, small, matte.size(), 0, 0, cv::INTER_AREA);
+        // Faces are looked for at the classical segmenter's working size:
+        // large enough for a face that matters, and quick.
+        const cv::Mat small = ReduceToSide(photoBgr, ClassicalSegmenter::kWorkingSide);
         const auto face = FaceFinder::Shared().LargestFace(small);
-        if (face && !MatteHoldsFace(matte, *face)) {
+        const double toMatte = double(matte.cols) / small.cols;
+        if (face &&
+            !MatteHoldsFace(
+                matte, cv::Rect(cvRound(face->x * toMatte), cvRound(face->y * toMatte),
+                                cvRound(face->width * toMatte), cvRound(face->height * toMatte)))) {
             std::fprintf(stderr, "learned segmenter: the salient object leaves out the face\n");
             return {};
         }
