@@ -35,15 +35,15 @@ protected:
         if (RunQuietly("/usr/bin/python3 -c 'import onnx'") != 0) {
             GTEST_SKIP() << "python3-onnx is not installed; the conversion is not tested";
         }
-        ASSERT_EQ(
-            RunQuietly("/usr/bin/python3 " + Quoted(kSource / "tests/service/model/make_tiny_package.py") +
-                " " + Quoted(folder_.path() / "package")),
-            0);
+        ASSERT_EQ(RunQuietly("/usr/bin/python3 " +
+                             Quoted(kSource / "tests/service/model/make_tiny_package.py") + " " +
+                             Quoted(folder_.path() / "package")),
+                  0);
     }
 
     int Convert(const std::filesystem::path& output) {
-        return RunQuietly("/usr/bin/python3 " + Quoted(kSource / "tools/model/convert-model.py") + " " +
-                   Quoted(folder_.path() / "package") + " " + Quoted(output));
+        return RunQuietly("/usr/bin/python3 " + Quoted(kSource / "tools/model/convert-model.py") +
+                          " " + Quoted(folder_.path() / "package") + " " + Quoted(output));
     }
 
     testing::TempFolder folder_;
