@@ -97,6 +97,8 @@ private:
     bool stopping_ = false;
 };
 
+thread_local bool serialKernels = false;
+
 Pool& pool() {
     static Pool instance;
     return instance;
@@ -116,13 +118,25 @@ bool parallelFor(int chunkCount, const std::function<void(int chunk)>& body) {
     job->body = &body;
     job->chunkCount = chunkCount;
     job->unfinished = chunkCount;
-    if (chunkCount > 1 && pool().threadCount() > 1) {
+    if (chunkCount > 1 && !serialKernels && pool().threadCount() > 1) {
         pool().post(job);
     }
     job->work();
     std::unique_lock lock(job->doneMutex);
     job->done.wait(lock, [&] { return job->unfinished.load() == 0; });
     return !job->failed.load();
+}
+
+SerialKernels::SerialKernels() : previous_(serialKernels) {
+    serialKernels = true;
+}
+
+SerialKernels::~SerialKernels() {
+    serialKernels = previous_;
+}
+
+bool kernelsSerial() {
+    return serialKernels;
 }
 
 }  // namespace quillora::imaging

@@ -17,4 +17,23 @@ int parallelThreadCount();
 // the call return false (the other chunks still run).
 bool parallelFor(int chunkCount, const std::function<void(int chunk)>& body);
 
+// While one lives on a thread, parallelFor calls made on that thread run
+// every chunk on the thread itself. For work that is already spread over
+// the cores one task per core (a batch of saves): kernels that spread out as
+// well would only make the threads fight for the same cores. Chunking and
+// parallelThreadCount stay as they are, so results do not change.
+class SerialKernels {
+public:
+    SerialKernels();
+    ~SerialKernels();
+    SerialKernels(const SerialKernels&) = delete;
+    SerialKernels& operator=(const SerialKernels&) = delete;
+
+private:
+    bool previous_;
+};
+
+// True while a SerialKernels lives on the calling thread.
+bool kernelsSerial();
+
 }  // namespace quillora::imaging

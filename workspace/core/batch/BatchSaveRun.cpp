@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <thread>
+
+#include "canvas/imaging/Parallel.h"
 
 namespace quillora::batch {
 
@@ -29,7 +32,15 @@ BatchOutcome RunBatchSave(const std::vector<ElementSaveTask>& tasks, int threadC
     // Taking the next element and reporting it happen under one lock, so the
     // records arrive in index order and the stop flag is read just before an
     // element would start.
+    const int threads = std::clamp(threadCount, 1, std::max(total, 1));
+    // With one element per core, each element's kernels stay on its own
+    // thread; spreading them too would only add hand-overs and make the
+    // elements fight for the same cores. The written bytes do not change.
     const auto work = [&] {
+        std::optional<imaging::SerialKernels> serial;
+        if (threads > 1) {
+            serial.emplace();
+        }
         for (;;) {
             int index = 0;
             {
@@ -56,7 +67,6 @@ BatchOutcome RunBatchSave(const std::vector<ElementSaveTask>& tasks, int threadC
         }
     };
 
-    const int threads = std::clamp(threadCount, 1, std::max(total, 1));
     std::vector<std::thread> pool;
     pool.reserve(static_cast<std::size_t>(threads - 1));
     for (int i = 1; i < threads; ++i) {

@@ -38,7 +38,9 @@ int BatchThreadCount(int elementCount);
 // element has finished; progress is called on the pool's threads, once per
 // element that starts, in index order, before it starts. Stop rule: once
 // stop reads true no element starts; the ones already started finish and
-// count by their result. A null task counts as failed.
+// count by their result. A null task counts as failed. With more than one
+// thread, the pixel kernels of each element run on that element's thread
+// alone (imaging::SerialKernels).
 BatchOutcome RunBatchSave(const std::vector<ElementSaveTask>& tasks, int threadCount,
                           const std::atomic<bool>& stop,
                           const std::function<void(const BatchProgress&)>& progress);
