@@ -131,6 +131,7 @@ struct Scene {
     std::unique_ptr<EffectLayers> effects;
     std::unique_ptr<BackgroundAndSize> layout;
     QImage composedWhole;  // the saved picture without the crop
+    QImage cutOut;         // the cut-out itself, transparent around the subject
 
     Scene() {
         const char* given = std::getenv("QUILLORA_BENCH_PHOTO");
@@ -142,7 +143,8 @@ struct Scene {
         const QString photoPath = folder.filePath("photo.png");
         const QString cutOutPath = folder.filePath("cutout.png");
         png::WritePngFile(photo, photoPath);
-        png::WritePngFile(CutOutOf(photo), cutOutPath);
+        cutOut = CutOutOf(photo);
+        png::WritePngFile(cutOut, cutOutPath);
         doc.Resize(kClientWidth, kClientHeight);
         doc.LoadSource(photoPath, 0.0f, true);
         doc.LoadResult(cutOutPath);
@@ -263,6 +265,62 @@ void BM_WriteFileOurs(benchmark::State& state) {
     Report(state, FileSize(path));
 }
 BENCHMARK(BM_WriteFileOurs)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The cut-out saved without a background (transparency kept, RGBA): the
+// same three writers.
+void BM_EncodeOursCutOut(benchmark::State& state) {
+    const QImage& picture = TheScene().cutOut;
+    QByteArray png;
+    for (auto _ : state) {
+        png = png::EncodePng(picture);
+        benchmark::DoNotOptimize(png.constData());
+    }
+    Report(state, png.size());
+}
+BENCHMARK(BM_EncodeOursCutOut)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+void WriteWithOpenCv(benchmark::State& state, const QImage& source, const QString& name) {
+    QImage picture = source.copy();
+    const cv::Mat bgra(picture.height(), picture.width(), CV_8UC4, picture.bits(),
+                       std::size_t(picture.bytesPerLine()));
+    const std::string path = TheScene().folder.filePath(name).toStdString();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(cv::imwrite(path, bgra));
+    }
+    Report(state, FileSize(QString::fromStdString(path)));
+}
+
+void BM_WriteFileOpenCvCutOut(benchmark::State& state) {
+    WriteWithOpenCv(state, TheScene().cutOut, "opencv-cutout.png");
+}
+BENCHMARK(BM_WriteFileOpenCvCutOut)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+void EncodeWithQt(benchmark::State& state, const QImage& picture) {
+    QByteArray png;
+    for (auto _ : state) {
+        png.clear();
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter writer(&buffer, "png");
+        benchmark::DoNotOptimize(writer.write(picture));
+    }
+    Report(state, png.size());
+}
+
+void BM_EncodeQtCutOut(benchmark::State& state) {
+    EncodeWithQt(state, TheScene().cutOut);
+}
+BENCHMARK(BM_EncodeQtCutOut)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime()
+    ->Iterations(1);
 
 void BM_WriteFileOpenCv(benchmark::State& state) {
     Scene& s = TheScene();

@@ -17,27 +17,24 @@ namespace quillora::png {
 namespace {
 
 // libdeflate's fastest level: on filtered photographs several times faster
-// than zlib's default at a few percent more size.
+// than zlib's default level, and on rows filtered for the smallest entropy
+// smaller than it.
 constexpr int kLibdeflateLevel = 1;
-// zlib's run-length strategy matches libdeflate's fastest level in size and
-// nearly in speed on filtered pictures; its ordinary level 1 is larger.
-constexpr int kZlibLevel = 1;
-constexpr int kZlibStrategy = Z_RLE;
 constexpr int kRawDeflateWindowBits = -15;
-constexpr int kZlibMemLevel = 8;
 // Below this the hand-over to other threads costs more than it saves.
 constexpr std::size_t kParallelBytes = std::size_t{1} << 20;
-// zlib pieces per thread: small enough that the threads finish together.
-constexpr int kPiecesPerThread = 8;
-// libdeflate is the faster of the two (about twice as fast on photographs,
-// as fast on flat areas), so its piece is more than one thread's share (in
-// tenths); whoever finishes first takes zlib pieces.
-constexpr std::size_t kLastShareTenths = 15;
-// A sync flush adds an empty stored block to deflateBound's figure.
-constexpr std::size_t kFlushMargin = 64;
-// zlib counts its input in 32-bit units.
-constexpr std::size_t kLargestZlibPiece = std::size_t{1} << 30;
+// One piece per thread. Every piece but the last is also walked once more
+// to find its last block (about two thirds of compressing it again), so the
+// last piece is that much larger (in tenths of another piece) and the
+// threads finish together.
+constexpr std::size_t kLastPieceTenths = 17;
+// A piece that does not end the stream grows by at most an empty stored
+// block: three header bits, the padding to a byte and four length bytes.
+constexpr std::size_t kOpenEndMargin = 8;
+// Output of the block scan, thrown away (zlib keeps its own window).
+constexpr std::size_t kScanOutputBytes = std::size_t{1} << 16;
 constexpr std::uint8_t kZlibHeader[2] = {0x78, 0x01};
+constexpr std::uint8_t kEmptyStoredLengths[4] = {0x00, 0x00, 0xFF, 0xFF};
 
 struct CompressorDeleter {
     void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
@@ -52,44 +49,99 @@ struct Piece {
     std::size_t written = 0;  // 0 after a failure
 };
 
-// One raw deflate piece that does not end the stream.
-void CompressWithZlib(Piece& piece) {
-    z_stream stream{};
-    if (deflateInit2(&stream, kZlibLevel, Z_DEFLATED, kRawDeflateWindowBits, kZlibMemLevel,
-                     kZlibStrategy) != Z_OK) {
+// Bit positions in a raw deflate stream (bit k is bit k % 8 of byte k / 8,
+// the order deflate reads them).
+struct FinalBlock {
+    std::size_t headerBit = 0;  // its first header bit, the "last block" flag
+    std::size_t endBit = 0;     // just after its end-of-block code
+};
+
+// Walks the blocks of a complete raw deflate stream with zlib's block-by-
+// block inflate and finds where the last one starts and ends. False when
+// the stream is not one complete, valid stream.
+bool FindFinalBlock(const std::uint8_t* stream, std::size_t size, FinalBlock& found) {
+    z_stream inflater{};
+    if (inflateInit2(&inflater, kRawDeflateWindowBits) != Z_OK) {
+        return false;
+    }
+    std::vector<std::uint8_t> scratch(kScanOutputBytes);
+    inflater.next_in = const_cast<Bytef*>(stream);
+    inflater.avail_in = static_cast<uInt>(size);
+    std::size_t blockStart = 0;  // the first block starts at bit 0
+    bool complete = false;
+    for (;;) {
+        inflater.next_out = scratch.data();
+        inflater.avail_out = static_cast<uInt>(scratch.size());
+        const int result = inflate(&inflater, Z_BLOCK);
+        if (result != Z_OK && !(result == Z_BUF_ERROR && inflater.avail_out == 0)) {
+            break;  // an error, or input ended inside a block
+        }
+        // 128: stopped just after an end-of-block code, with data_type & 7
+        // bits of the last byte read still unused; 64: that block was the
+        // last one.
+        if ((inflater.data_type & 128) == 0) {
+            continue;
+        }
+        const std::size_t bit =
+            std::size_t{inflater.total_in} * 8 - std::size_t(inflater.data_type & 7);
+        if ((inflater.data_type & 64) != 0) {
+            found.headerBit = blockStart;
+            found.endBit = bit;
+            complete = inflater.avail_in == 0;
+            break;
+        }
+        blockStart = bit;
+    }
+    inflateEnd(&inflater);
+    return complete;
+}
+
+// Turns a complete raw deflate piece into one that does not end the stream:
+// the last block loses its "last block" flag, and an empty stored block
+// (the same thing zlib's sync flush writes) brings the end to a byte
+// boundary, so the next piece simply follows. The piece needs
+// kOpenEndMargin bytes of room beyond what it holds.
+bool LeaveOpen(Piece& piece) {
+    FinalBlock block;
+    if (!FindFinalBlock(piece.output, piece.written, block)) {
+        return false;
+    }
+    std::uint8_t* out = piece.output;
+    out[block.headerBit / 8] &= static_cast<std::uint8_t>(~(1u << (block.headerBit % 8)));
+    // Bits after the end-of-block code, then the three zero header bits of a
+    // stored block that is not the last, then zero padding to the byte.
+    const std::size_t endByte = block.endBit / 8;
+    const unsigned endBits = static_cast<unsigned>(block.endBit % 8);
+    if (endBits != 0) {
+        out[endByte] &= static_cast<std::uint8_t>((1u << endBits) - 1u);
+    }
+    const std::size_t headerEnd = block.endBit + 3;
+    const std::size_t aligned = (headerEnd + 7) / 8;
+    for (std::size_t i = endByte + (endBits != 0 ? 1 : 0); i < aligned; ++i) {
+        out[i] = 0;
+    }
+    if (aligned + sizeof kEmptyStoredLengths > piece.capacity) {
+        return false;
+    }
+    std::memcpy(out + aligned, kEmptyStoredLengths, sizeof kEmptyStoredLengths);
+    piece.written = aligned + sizeof kEmptyStoredLengths;
+    return true;
+}
+
+// One raw deflate piece; last says whether it ends the stream.
+void Compress(Piece& piece, bool last) {
+    Compressor compressor(libdeflate_alloc_compressor(kLibdeflateLevel));
+    if (!compressor) {
         return;
     }
-    stream.next_in = const_cast<Bytef*>(piece.input);
-    stream.avail_in = static_cast<uInt>(piece.inputSize);
-    stream.next_out = piece.output;
-    stream.avail_out = static_cast<uInt>(piece.capacity);
-    const int result = deflate(&stream, Z_SYNC_FLUSH);
-    // Everything in and room left over: the flush is complete.
-    if (result == Z_OK && stream.avail_in == 0 && stream.avail_out > 0) {
-        piece.written = piece.capacity - stream.avail_out;
+    piece.written = libdeflate_deflate_compress(compressor.get(), piece.input, piece.inputSize,
+                                                piece.output, piece.capacity - kOpenEndMargin);
+    if (piece.written != 0 && !last && !LeaveOpen(piece)) {
+        piece.written = 0;
     }
-    deflateEnd(&stream);
 }
 
-// The raw deflate piece that ends the stream.
-void CompressWithLibdeflate(Piece& piece, libdeflate_compressor* compressor) {
-    piece.written = libdeflate_deflate_compress(compressor, piece.input, piece.inputSize,
-                                                piece.output, piece.capacity);
-}
-
-std::size_t ZlibBound(std::size_t size) {
-    z_stream stream{};
-    if (deflateInit2(&stream, kZlibLevel, Z_DEFLATED, kRawDeflateWindowBits, kZlibMemLevel,
-                     kZlibStrategy) != Z_OK) {
-        return 0;
-    }
-    const std::size_t bound = deflateBound(&stream, static_cast<uLong>(size)) + kFlushMargin;
-    deflateEnd(&stream);
-    return bound;
-}
-
-// Cuts [0, size) into pieces: zlib pieces of whole rows, then the last piece
-// for libdeflate, about one thread's share.
+// Cuts [0, size) into pieces of whole rows, about the same size each.
 std::vector<Piece> CutIntoPieces(int threads, const std::uint8_t* data, std::size_t size,
                                  std::size_t rowBytes) {
     const std::size_t rows = size / rowBytes;
@@ -98,12 +150,13 @@ std::vector<Piece> CutIntoPieces(int threads, const std::uint8_t* data, std::siz
         pieces.push_back({data, size});
         return pieces;
     }
-    const std::size_t lastRows =
-        std::clamp<std::size_t>(rows * kLastShareTenths / (10 * threads), 1, rows - 1);
-    const std::size_t leadingRows = rows - lastRows;
-    std::size_t pieceCount = std::size_t(threads - 1) * kPiecesPerThread;
-    pieceCount =
-        std::max(pieceCount, (leadingRows * rowBytes + kLargestZlibPiece - 1) / kLargestZlibPiece);
+    // Each piece's input is below libdeflate's and zlib's 32-bit limits.
+    constexpr std::size_t kLargestPiece = std::size_t{1} << 30;
+    const std::size_t weight = std::size_t(threads - 1) * 10 + kLastPieceTenths;
+    std::size_t leadingRows = rows * std::size_t(threads - 1) * 10 / weight;
+    leadingRows = std::clamp<std::size_t>(leadingRows, 1, rows - 1);
+    std::size_t pieceCount = std::size_t(threads - 1);
+    pieceCount = std::max(pieceCount, (leadingRows * rowBytes + kLargestPiece - 1) / kLargestPiece);
     pieceCount = std::min(pieceCount, leadingRows);
     std::size_t row = 0;
     for (std::size_t p = 0; p < pieceCount; ++p) {
@@ -127,22 +180,17 @@ std::size_t CompressScanlinesFor(int pieceThreads, const std::uint8_t* data, std
     if (rowBytes == 0 || pieceThreads < 1) {
         return 0;
     }
-    Compressor compressor(libdeflate_alloc_compressor(kLibdeflateLevel));
-    if (!compressor) {
+    Compressor sizer(libdeflate_alloc_compressor(kLibdeflateLevel));
+    if (!sizer) {
         return 0;
     }
     std::vector<Piece> pieces = CutIntoPieces(pieceThreads, data, size, rowBytes);
     const std::size_t last = pieces.size() - 1;
     std::size_t total = sizeof kZlibHeader + sizeof(std::uint32_t);
-    for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const std::size_t bound =
-            i == last ? libdeflate_deflate_compress_bound(compressor.get(), pieces[i].inputSize)
-                      : ZlibBound(pieces[i].inputSize);
-        if (bound == 0) {
-            return 0;
-        }
-        pieces[i].capacity = bound;
-        total += bound;
+    for (Piece& piece : pieces) {
+        piece.capacity =
+            libdeflate_deflate_compress_bound(sizer.get(), piece.inputSize) + kOpenEndMargin;
+        total += piece.capacity;
     }
     auto* buffer = static_cast<std::uint8_t*>(out.reserve(total));
     if (buffer == nullptr) {
@@ -153,14 +201,9 @@ std::size_t CompressScanlinesFor(int pieceThreads, const std::uint8_t* data, std
         piece.output = buffer + offset;
         offset += piece.capacity;
     }
-    // The libdeflate piece is handed out first, so its long single call
-    // starts at once while the other threads share the zlib pieces.
     const bool ran = imaging::parallelFor(static_cast<int>(pieces.size()), [&](int chunk) {
-        if (chunk == 0) {
-            CompressWithLibdeflate(pieces[last], compressor.get());
-        } else {
-            CompressWithZlib(pieces[chunk - 1]);
-        }
+        const auto index = static_cast<std::size_t>(chunk);
+        Compress(pieces[index], index == last);
     });
     if (!ran) {
         return 0;

@@ -85,7 +85,8 @@ PngStatus Encode(const QImage& input, Encoded& encoded) {
     const bool filteredAll = imaging::parallelFor(bands, [&](int band) {
         const int first = band * kRowsPerBand;
         const int end = std::min(height, first + kRowsPerBand);
-        FilterRows(image, first, end, filtered + rowBytes * first, bytesPerPixel);
+        FilterRows(image, first, end, filtered + rowBytes * first, bytesPerPixel,
+                   ChooseFilterChoice(image, first, end, bytesPerPixel));
     });
     if (!filteredAll) {
         return PngStatus::OutOfMemory;

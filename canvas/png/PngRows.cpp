@@ -1,7 +1,11 @@
 #include "canvas/png/PngRows.h"
 
+#include <libdeflate.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -185,7 +189,8 @@ RowFilter CheapestFilter(const RowCandidates& candidates) {
     return static_cast<RowFilter>(best);
 }
 
-void FilterRows(const QImage& image, int first, int end, std::uint8_t* out, int bytesPerPixel) {
+void FilterRows(const QImage& image, int first, int end, std::uint8_t* out, int bytesPerPixel,
+                FilterChoice choice) {
     const bool rgb = bytesPerPixel == kRgbBytesPerPixel;
     const int bpp = rgb ? kRgbBytesPerPixel : kBytesPerPixel;
     const std::size_t rowBytes = std::size_t(image.width()) * std::size_t(bpp);
@@ -207,12 +212,41 @@ void FilterRows(const QImage& image, int first, int end, std::uint8_t* out, int 
     for (int y = first; y < end; ++y) {
         convert(y, cur);
         FilterCandidates(cur, prev, rowBytes, candidates, bpp);
-        const RowFilter filter = CheapestFilter(candidates);
+        const RowFilter filter =
+            choice == FilterChoice::AlwaysUp ? RowFilter::Up : CheapestFilter(candidates);
         out[0] = static_cast<std::uint8_t>(filter);
         std::memcpy(out + 1, candidates.residuals[static_cast<int>(filter)].data(), rowBytes);
         out += rowBytes + 1;
         std::swap(prev, cur);
     }
+}
+
+FilterChoice ChooseFilterChoice(const QImage& image, int first, int end, int bytesPerPixel) {
+    const int trialEnd = std::min(end, first + kTrialRows);
+    if (trialEnd <= first) {
+        return FilterChoice::SmallestSum;
+    }
+    // The writer's compressor and level.
+    struct Free {
+        void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
+    };
+    const std::unique_ptr<libdeflate_compressor, Free> compressor(libdeflate_alloc_compressor(1));
+    if (!compressor) {
+        return FilterChoice::SmallestSum;
+    }
+    const std::size_t size =
+        FilteredRowBytes(image.width(), bytesPerPixel) * std::size_t(trialEnd - first);
+    std::vector<std::uint8_t> filtered(size);
+    std::vector<std::uint8_t> packed(libdeflate_deflate_compress_bound(compressor.get(), size));
+    const auto compressedSize = [&](FilterChoice choice) {
+        FilterRows(image, first, trialEnd, filtered.data(), bytesPerPixel, choice);
+        return libdeflate_deflate_compress(compressor.get(), filtered.data(), size, packed.data(),
+                                           packed.size());
+    };
+    const std::size_t smallestSum = compressedSize(FilterChoice::SmallestSum);
+    const std::size_t alwaysUp = compressedSize(FilterChoice::AlwaysUp);
+    return smallestSum != 0 && alwaysUp != 0 && alwaysUp < smallestSum ? FilterChoice::AlwaysUp
+                                                                       : FilterChoice::SmallestSum;
 }
 
 bool IsOpaque(const QImage& image) {

@@ -25,15 +25,38 @@ inline std::size_t FilteredRowBytes(int width, int bytesPerPixel = kBytesPerPixe
     return std::size_t{1} + std::size_t(width) * std::size_t(bytesPerPixel);
 }
 
+// How the rows of a band get their filters.
+enum class FilterChoice : std::uint8_t {
+    // Each row the filter whose output has the smallest sum of magnitudes
+    // (bytes read as signed), libpng's choice: it keeps smooth gradients and
+    // flat areas small.
+    SmallestSum,
+    // Up for every row. Photographs that went through JPEG (colour kept at
+    // half resolution, then smoothed back up) often compress best this way
+    // although Up's sum of magnitudes is larger: the residuals of
+    // neighbouring rows and channels repeat, which the compressor's matches
+    // find and a sum of magnitudes cannot see.
+    AlwaysUp,
+};
+
 // Rows [first, end) of an ARGB32 picture, turned into RGBA and filtered,
-// written one after another from out. Each row gets the filter whose output
-// has the smallest sum of magnitudes (bytes read as signed), the choice
-// libpng makes, which keeps smooth gradients and flat areas small. Reads
+// written one after another from out, each led by its filter type. Reads
 // row first - 1 when first > 0; rows are independent otherwise, so bands of
 // rows may be filtered on different threads.
 // bytesPerPixel 3 leaves the alpha out (for a wholly opaque picture).
 void FilterRows(const QImage& image, int first, int end, std::uint8_t* out,
-                int bytesPerPixel = kBytesPerPixel);
+                int bytesPerPixel = kBytesPerPixel,
+                FilterChoice choice = FilterChoice::SmallestSum);
+
+// Rows of a band whose two filterings are compressed to choose between them.
+inline constexpr int kTrialRows = 8;
+
+// The choice for the band [first, end): its first kTrialRows rows are
+// filtered both ways and compressed as the writer compresses them; the one
+// that comes out smaller wins (SmallestSum on a tie or a failure). Depends
+// on the pixels alone, so any thread gives the same answer.
+FilterChoice ChooseFilterChoice(const QImage& image, int first, int end,
+                                int bytesPerPixel = kBytesPerPixel);
 
 // True when every pixel of an ARGB32 picture has alpha 255.
 bool IsOpaque(const QImage& image);

@@ -72,6 +72,33 @@ TEST(PngDeflateTest, SmallAndOddInputs) {
               tall);
 }
 
+TEST(PngDeflateTest, PiecesEndingInEveryKindOfBlockJoinUp) {
+    // Random bytes end a piece in a stored block (byte-aligned), zeros in a
+    // tiny fixed-code block, mixed rows in dynamic blocks at any bit; every
+    // piece boundary must still give one valid stream.
+    std::mt19937 random(3);
+    const std::size_t rowBytes = 1001;
+    for (int kind = 0; kind < 3; ++kind) {
+        std::vector<std::uint8_t> data(rowBytes * 1500);
+        for (std::size_t i = 0; i < data.size(); ++i) {
+            data[i] = kind == 0   ? static_cast<std::uint8_t>(random())
+                      : kind == 1 ? 0
+                                  : static_cast<std::uint8_t>((i / rowBytes) % 3 == 0 ? random() % 5
+                                                                                      : i % 251);
+        }
+        for (int threads = 2; threads <= 9; ++threads) {
+            imaging::ScratchBuffer buffer;
+            const std::size_t size =
+                CompressScanlinesFor(threads, data.data(), data.size(), rowBytes, buffer);
+            ASSERT_GT(size, 0u) << kind << " " << threads;
+            EXPECT_EQ(
+                Inflate(static_cast<const std::uint8_t*>(buffer.reserve(size)), size, data.size()),
+                data)
+                << "kind " << kind << ", " << threads << " threads";
+        }
+    }
+}
+
 TEST(PngDeflateTest, ZeroRowLengthIsRefused) {
     const std::vector<std::uint8_t> data(100, 1);
     imaging::ScratchBuffer buffer;

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <libdeflate.h>
 #include <sys/resource.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdint>
 #include <cstring>
@@ -15,6 +19,7 @@
 #include <vector>
 
 #include "canvas/png/PngFile.h"
+#include "canvas/png/PngRows.h"
 
 namespace quillora::png {
 namespace {
@@ -221,15 +226,16 @@ TEST(PngWriterTest, OpaquePicturesAreWrittenAsRgbAndComeBackExactly) {
     EXPECT_TRUE(SamePixels(picture, Decode(png)));
 }
 
-TEST(PngWriterTest, RowsPickTheFilterThatLeavesLeast) {
+TEST(PngWriterTest, SmallestSumRowsPickTheFilterThatLeavesLeast) {
     // Row 0 is flat: Sub leaves zeros after the first pixel. Row 1 repeats
     // row 0 exactly: Up leaves only zeros. Row 2 is random: nothing helps.
     QImage picture(16, 3, QImage::Format_ARGB32);
     picture.fill(0xFF102030u);
     const QImage noise = RandomPicture(16, 1, 5);
     std::memcpy(picture.scanLine(2), noise.constScanLine(0), 16 * 4);
-    const QByteArray raw = Scanlines(EncodePng(picture), 3 * (1 + 16 * 4));
-    ASSERT_FALSE(raw.isEmpty());
+    QByteArray raw(3 * (1 + 16 * 4), '\x7f');
+    FilterRows(picture, 0, 3, reinterpret_cast<std::uint8_t*>(raw.data()), kBytesPerPixel,
+               FilterChoice::SmallestSum);
     EXPECT_EQ(raw.at(0), 1);  // Sub
     EXPECT_EQ(raw.at(1), 0x10);
     EXPECT_EQ(raw.at(2), 0x20);
@@ -239,6 +245,106 @@ TEST(PngWriterTest, RowsPickTheFilterThatLeavesLeast) {
     EXPECT_EQ(raw.at(65), 2);  // Up
     EXPECT_EQ(raw.mid(66, 64), QByteArray(64, '\0'));
     EXPECT_TRUE(SamePixels(picture, Decode(EncodePng(picture))));
+}
+
+// A photograph-like picture that went through JPEG: smooth shapes and
+// sensor noise, colour stored at half resolution.
+QImage JpegPhotoPicture(int width, int height) {
+    std::mt19937 random(11);
+    std::normal_distribution<float> noise(0.0f, 1.5f);
+    QImage photo(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(photo.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const float shade = 120.0f + 50.0f * std::sin(x * 0.05f) * std::cos(y * 0.07f);
+            const auto level = [&](float v) { return std::clamp(int(v + noise(random)), 0, 255); };
+            out[x] = qRgb(level(shade + 20), level(shade), level(shade - 25));
+        }
+    }
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    photo.save(&buffer, "JPG", 92);
+    QImage decoded;
+    decoded.loadFromData(jpeg, "JPG");
+    // Transparent on the left, as a cut-out is around its subject.
+    QImage cut = decoded.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < height; ++y) {
+        auto* out = reinterpret_cast<QRgb*>(cut.scanLine(y));
+        for (int x = 0; x < width / 4; ++x) {
+            out[x] = 0u;
+        }
+    }
+    return cut;
+}
+
+// The trial rows compressed as the writer compresses them.
+std::size_t TrialSize(const QImage& picture, int first, FilterChoice choice) {
+    const int end = std::min(picture.height(), first + kTrialRows);
+    std::vector<std::uint8_t> rows(FilteredRowBytes(picture.width()) * std::size_t(end - first));
+    FilterRows(picture, first, end, rows.data(), kBytesPerPixel, choice);
+    std::vector<std::uint8_t> packed(compressBound(uLong(rows.size())));
+    libdeflate_compressor* compressor = libdeflate_alloc_compressor(1);
+    const std::size_t size = libdeflate_deflate_compress(compressor, rows.data(), rows.size(),
+                                                         packed.data(), packed.size());
+    libdeflate_free_compressor(compressor);
+    return size;
+}
+
+TEST(PngWriterTest, EachBandTakesTheFilteringThatCompressesSmaller) {
+    // A horizontal ramp that changes from row to row at random: Sub leaves
+    // zeros, Up leaves noise.
+    QImage ramps(512, 40, QImage::Format_ARGB32);
+    std::mt19937 random(5);
+    for (int y = 0; y < 40; ++y) {
+        const int start = int(random() % 256);
+        auto* out = reinterpret_cast<QRgb*>(ramps.scanLine(y));
+        for (int x = 0; x < 512; ++x) {
+            const int v = (start + x) & 255;
+            out[x] = qRgba(v, 255 - v, (v * 3) & 255, 200);
+        }
+    }
+    EXPECT_EQ(ChooseFilterChoice(ramps, 0, 40), FilterChoice::SmallestSum);
+    EXPECT_EQ(ChooseFilterChoice(ramps, 40, 40), FilterChoice::SmallestSum);  // no rows
+    EXPECT_TRUE(SamePixels(ramps, Decode(EncodePng(ramps))));
+
+    const QImage photo = JpegPhotoPicture(640, 3 * 64);
+    int upBands = 0;
+    for (int first = 0; first < photo.height(); first += 64) {
+        const bool upSmaller = TrialSize(photo, first, FilterChoice::AlwaysUp) <
+                               TrialSize(photo, first, FilterChoice::SmallestSum);
+        const FilterChoice choice = ChooseFilterChoice(photo, first, first + 64);
+        EXPECT_EQ(choice, upSmaller ? FilterChoice::AlwaysUp : FilterChoice::SmallestSum) << first;
+        upBands += choice == FilterChoice::AlwaysUp ? 1 : 0;
+    }
+    EXPECT_GT(upBands, 0);
+    // Each band of the written file is filtered as chosen, and the pixels
+    // come back.
+    const std::size_t rowBytes = FilteredRowBytes(photo.width());
+    const QByteArray png = EncodePng(photo);
+    const QByteArray raw = Scanlines(png, qsizetype(rowBytes) * photo.height());
+    ASSERT_FALSE(raw.isEmpty());
+    for (int y = 0; y < photo.height(); ++y) {
+        const bool up =
+            ChooseFilterChoice(photo, y / 64 * 64, y / 64 * 64 + 64) == FilterChoice::AlwaysUp;
+        if (up) {
+            ASSERT_EQ(raw.at(qsizetype(rowBytes) * y), 2) << y;
+        }
+    }
+    // Up's residual is this row minus the one above, byte by byte (RGBA).
+    const int y = 70;
+    const auto* row = reinterpret_cast<const QRgb*>(photo.constScanLine(y));
+    const auto* above = reinterpret_cast<const QRgb*>(photo.constScanLine(y - 1));
+    std::vector<std::uint8_t> up(rowBytes * 2);
+    FilterRows(photo, y - 1, y + 1, up.data(), kBytesPerPixel, FilterChoice::AlwaysUp);
+    EXPECT_EQ(up[rowBytes], 2);
+    for (int x = 0; x < photo.width(); x += 37) {
+        const std::uint8_t* px = up.data() + rowBytes + 1 + x * 4;
+        EXPECT_EQ(px[0], std::uint8_t(qRed(row[x]) - qRed(above[x]))) << x;
+        EXPECT_EQ(px[2], std::uint8_t(qBlue(row[x]) - qBlue(above[x]))) << x;
+        EXPECT_EQ(px[3], std::uint8_t(qAlpha(row[x]) - qAlpha(above[x]))) << x;
+    }
+    EXPECT_TRUE(SamePixels(photo, Decode(png)));
 }
 
 TEST(PngWriterTest, OtherFormatsAreWrittenAsStraightAlpha) {
