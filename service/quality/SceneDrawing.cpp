@@ -99,7 +99,7 @@ Foreground MakeObject(cv::RNG& rng, cv::Size size, int supersample, const SceneP
                              high.height * (0.5 + Uniform(rng, -0.08, 0.08)));
     const double radius = m * Uniform(rng, 0.22, 0.36);
     const double angle = Uniform(rng, -0.6, 0.6);
-    switch (rng.uniform(0, 5)) {
+    switch (rng.uniform(0, 8)) {
         case 0:
             cv::ellipse(shape,
                         cv::RotatedRect(centre,
@@ -130,6 +130,64 @@ Foreground MakeObject(cv::RNG& rng, cv::Size size, int supersample, const SceneP
                 shape,
                 cv::RotatedRect(centre - cv::Point2d(0, radius * 0.35), cv::Size2d(w * 2, w), 0),
                 255, cv::FILLED);
+            break;
+        }
+        case 5: {  // a spoon or spatula: a bowl on a long, thin handle
+            const double bowl = radius * Uniform(rng, 0.35, 0.55);
+            const double handle = m * Uniform(rng, 0.008, 0.03);  // a few pixels to a finger
+            const cv::Point2d tip = centre + cv::Point2d(0, -radius * 0.45);
+            cv::ellipse(shape,
+                        cv::RotatedRect(Rotated(centre, tip - centre, angle),
+                                        cv::Size2d(bowl * 1.3, bowl * 2), angle * 57.3),
+                        255, cv::FILLED);
+            cv::line(shape, Rotated(centre, cv::Point2d(0, -radius * 0.3), angle),
+                     Rotated(centre, cv::Point2d(0, radius * 1.1), angle), 255,
+                     std::max(1, cvRound(handle)), cv::LINE_8);
+            break;
+        }
+        case 6: {  // a frame or ring: a wide shape with holes punched through
+            const double halfW = radius * Uniform(rng, 0.7, 1.0);
+            const double halfH = radius * Uniform(rng, 0.6, 0.9);
+            if (rng.uniform(0, 2) == 0) {
+                cv::ellipse(shape, cv::RotatedRect(centre, cv::Size2d(halfW * 2, halfH * 2), 0),
+                            255, cv::FILLED);
+                cv::ellipse(
+                    shape,
+                    cv::RotatedRect(centre,
+                                    cv::Size2d(halfW * 2, halfH * 2) * Uniform(rng, 0.45, 0.7), 0),
+                    0, cv::FILLED);
+            } else {
+                cv::fillPoly(
+                    shape,
+                    std::vector<Polygon>{RoundedRect(centre, halfW, halfH, radius * 0.1, angle)},
+                    255);
+                const int across = rng.uniform(2, 4);
+                const double hole = std::min(halfW, halfH) * Uniform(rng, 0.15, 0.3);
+                for (int i = 0; i < across; ++i) {
+                    for (int j = 0; j < 2; ++j) {
+                        const cv::Point2d offset(halfW * (2.0 * (i + 0.5) / across - 1) * 0.75,
+                                                 halfH * (j == 0 ? -0.4 : 0.4));
+                        cv::circle(shape, Rotated(centre, offset, angle), cvRound(hole), 0,
+                                   cv::FILLED);
+                    }
+                }
+            }
+            break;
+        }
+        case 7: {  // a stand on three thin legs
+            const double w = radius * Uniform(rng, 0.35, 0.55);
+            const cv::Point2d head = centre - cv::Point2d(0, radius * 0.55);
+            cv::fillPoly(shape, std::vector<Polygon>{RoundedRect(head, w, w * 0.6, w * 0.15, 0)},
+                         255);
+            const double leg = m * Uniform(rng, 0.006, 0.02);
+            const double foot = centre.y + radius * Uniform(rng, 0.8, 1.0);
+            const double spread = radius * Uniform(rng, 0.5, 0.9);
+            for (const double side : {-1.0, 0.0, 1.0}) {
+                cv::line(shape, cv::Point(cvRound(head.x), cvRound(head.y + w * 0.5)),
+                         cv::Point(cvRound(head.x + side * spread),
+                                   cvRound(foot - (side == 0 ? radius * 0.1 : 0))),
+                         255, std::max(1, cvRound(leg)), cv::LINE_8);
+            }
             break;
         }
         default: {  // a mug: body with a ring handle, background seen through it

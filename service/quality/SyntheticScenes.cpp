@@ -60,7 +60,57 @@ cv::Mat Composite(const scene::Foreground& fg, const cv::Mat& background, cv::RN
     return photo;
 }
 
+// Brings the subject's colour near its outline towards the colour behind
+// it, as a white cup on a white table or a dark bottle in shade: the edge is
+// still there, with a fraction of its former contrast.
+void LowerEdgeContrast(cv::RNG& rng, scene::Foreground& fg, const cv::Mat& background) {
+    cv::Mat distance;
+    cv::distanceTransform(fg.alpha > 127, distance, cv::DIST_L2, 3);
+    const double band = std::max(3.0, std::min(fg.alpha.cols, fg.alpha.rows) * 0.06);
+    const double strength = scene::Uniform(rng, 0.55, 0.75);
+    cv::Mat weight;
+    distance.convertTo(weight, CV_32F, -strength / band, strength);
+    weight = cv::max(weight, 0.0);
+    // Behind the subject's own pixels: the background smoothed, so the
+    // subject takes the surroundings' colour rather than their texture.
+    cv::Mat behind;
+    const double reach = std::max(1.0, band / 2);
+    cv::GaussianBlur(background, behind, cv::Size(), reach);
+    cv::Mat w3;
+    cv::merge(std::vector<cv::Mat>{weight, weight, weight}, w3);
+    cv::Mat f;
+    cv::Mat b;
+    fg.colour.convertTo(f, CV_32FC3);
+    behind.convertTo(b, CV_32FC3);
+    cv::Mat mixed = f.mul(cv::Scalar::all(1.0) - w3) + b.mul(w3);
+    mixed.convertTo(fg.colour, CV_8UC3);
+}
+
 }  // namespace
+
+bool HasHoles(const cv::Mat& alpha) {
+    // Background pieces enclosed by the subject: not connected to the sides.
+    cv::Mat background = alpha <= 127;
+    cv::Mat padded;
+    cv::copyMakeBorder(background, padded, 1, 1, 1, 1, cv::BORDER_CONSTANT, cv::Scalar(255));
+    cv::floodFill(padded, cv::Point(0, 0), cv::Scalar(0));
+    const int smallest = std::max(4, alpha.cols * alpha.rows / 4000);
+    return cv::countNonZero(padded) >= smallest;
+}
+
+bool HasThinParts(const cv::Mat& alpha) {
+    // Parts that an opening 3 % of the short side wide takes away.
+    const cv::Mat subject = alpha > 127;
+    const int area = cv::countNonZero(subject);
+    if (area == 0) {
+        return false;
+    }
+    const int width = std::max(3, std::min(alpha.cols, alpha.rows) * 3 / 100) | 1;
+    cv::Mat opened;
+    cv::morphologyEx(subject, opened, cv::MORPH_OPEN,
+                     cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(width, width)));
+    return cv::countNonZero(subject & ~opened) * 50 >= area;
+}
 
 std::string_view SceneKindName(SceneKind kind) {
     switch (kind) {
@@ -116,8 +166,8 @@ Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const SceneP
         backgroundPhoto = photos.scenes[pick];
         textures.scenes.erase(textures.scenes.begin() + pick);
     }
-    const scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, textures)
-                                        : scene::MakeObject(rng, size, supersample, textures);
+    scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, textures)
+                                  : scene::MakeObject(rng, size, supersample, textures);
     cv::Mat background;
     if (plain) {
         background = scene::PlainBackdrop(rng, size, scene::MeanForegroundColour(fg));
@@ -127,7 +177,12 @@ Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const SceneP
     } else {
         background = scene::ClutteredBackground(rng, size, backgroundPhoto);
     }
-    return {Composite(fg, background, rng), fg.alpha};
+    bool lowContrast = false;
+    if (!person && rng.uniform(0, 4) == 0) {
+        LowerEdgeContrast(rng, fg, background);
+        lowContrast = true;
+    }
+    return {Composite(fg, background, rng), fg.alpha, lowContrast};
 }
 
 }  // namespace quillora::service

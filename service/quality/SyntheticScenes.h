@@ -25,7 +25,15 @@ Subject SceneSubject(SceneKind kind);
 struct Scene {
     cv::Mat photo;  // 8-bit BGR
     cv::Mat alpha;  // 8-bit, the exact coverage of the foreground
+    // The subject's colour was brought near the background's along its outline.
+    bool lowContrastEdge = false;
 };
+
+// What makes a subject's outline hard, read from its true alpha: background
+// seen through it (a mug's handle, a frame's openings), and parts narrower
+// than 3 % of the picture's short side (a spoon's handle, a stand's legs).
+bool HasHoles(const cv::Mat& alpha);
+bool HasThinParts(const cv::Mat& alpha);
 
 // Photographs used as backgrounds and textures. Debian's python3-skimage
 // ships a handful of sample photos; without them the scenes use drawn clutter

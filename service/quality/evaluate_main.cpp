@@ -2,7 +2,7 @@
 // alpha is known, and times whole answers for 12-megapixel photos.
 //
 //   quillora-matting-eval [--count N] [--timing N] [--dump DIR] [--model FILE]
-//                         [--model-side N]
+//                         [--model-side N] [--photo FILE]...
 //
 // With --model the learned segmenter is asked first (as in the service),
 // otherwise the classical one alone.
@@ -12,6 +12,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +28,7 @@
 #include "service/segment/EdgeRefiner.h"
 #include "service/segment/ForegroundColour.h"
 #include "service/segment/LearnedSegmenter.h"
+#include "service/segment/MatteAgreement.h"
 #include "service/server/MattingAnswer.h"
 
 namespace {
@@ -46,6 +48,7 @@ struct Options {
     int size = -1;  // all
     std::filesystem::path model;
     int modelSide = LearnedSegmenter::kDefaultSide;
+    std::vector<std::filesystem::path> photos;  // real photos: which answer, no score
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -66,6 +69,8 @@ Options ParseOptions(int argc, char** argv) {
             options.model = argv[i + 1];
         } else if (name == "--model-side") {
             options.modelSide = std::atoi(argv[i + 1]);
+        } else if (name == "--photo") {
+            options.photos.emplace_back(argv[i + 1]);
         } else if (name == "--verbose") {
             options.verbose = std::atoi(argv[i + 1]) != 0;
         }
@@ -85,6 +90,40 @@ double ProcessorSeconds() {
 double Seconds(Clock::time_point since) {
     return std::chrono::duration<double>(Clock::now() - since).count();
 }
+
+// Sums of the scores of one row of scenes, one column per way of cutting out.
+struct Tally {
+    Tally(std::string name, std::size_t ways)
+        : name(std::move(name)), iou(ways), lowest(ways, 1.0), error(ways), hardIou(ways) {}
+
+    void Add(const std::vector<MatteScore>& scores, const std::vector<double>& hardIous) {
+        for (std::size_t w = 0; w < scores.size(); ++w) {
+            iou[w] += scores[w].iou;
+            lowest[w] = std::min(lowest[w], scores[w].iou);
+            error[w] += scores[w].meanError;
+            hardIou[w] += hardIous[w];
+        }
+        ++count;
+    }
+
+    // | scenes | count | then per way: mean IoU / lowest IoU / mean alpha error / hard-edge IoU
+    void Print(const std::vector<std::string>& ways) const {
+        std::printf("| %s | %d |", name.c_str(), count);
+        for (std::size_t w = 0; w < ways.size(); ++w) {
+            std::printf(" %.3f / %.3f / %.4f / %.3f |", iou[w] / count, lowest[w], error[w] / count,
+                        hardIou[w] / count);
+        }
+        std::printf("\n");
+        std::fflush(stdout);
+    }
+
+    std::string name;
+    int count = 0;
+    std::vector<double> iou;
+    std::vector<double> lowest;
+    std::vector<double> error;
+    std::vector<double> hardIou;
+};
 
 }  // namespace
 
@@ -109,18 +148,61 @@ int main(int argc, char** argv) {
     }
     segmenter.Add(std::make_unique<ClassicalSegmenter>());
     std::printf("segmenters: %s\n\n", segmenter.Names().c_str());
-    std::printf(
-        "| scenes | count | mean IoU | lowest IoU | mean abs. alpha error | hard-edge IoU |\n");
-    std::printf("|---|---|---|---|---|---|\n");
+    const Segmenter* learned = segmenter.Find(kLearnedSegmenterName);
+    const Segmenter& classical = *segmenter.Find("classical");
+    // Real photos have no true alpha: the two answers and the choice between
+    // them are printed and, with --dump, written for looking at.
+    for (const auto& file : options.photos) {
+        const cv::Mat photo = cv::imread(file.string(), cv::IMREAD_COLOR);
+        if (photo.empty() || !learned) {
+            std::fprintf(stderr, "%s: not read, or no model\n", file.string().c_str());
+            continue;
+        }
+        const cv::Mat learnedMatte = learned->Segment(photo, Subject::Object);
+        const cv::Mat classicalMatte = classical.Segment(photo, Subject::Object);
+        const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
+        const cv::Mat checked =
+            ChooseMatte(learnedMatte, Subject::Object, [&] { return classicalMatte; });
+        std::printf(
+            "%s: unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
+            file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
+            c.areaRatio,
+            learnedMatte.empty() || checked.data == learnedMatte.data ? "learned" : "classical");
+        if (!options.dump.empty()) {
+            const std::string stem = (options.dump / file.stem()).string();
+            cv::imwrite(stem + "-photo.jpg", photo);
+            if (!learnedMatte.empty()) {
+                cv::imwrite(stem + "-learned.png",
+                            RefineMatteToFullSize(photo, learnedMatte, true));
+            }
+            if (!classicalMatte.empty()) {
+                cv::imwrite(stem + "-classical.png",
+                            RefineMatteToFullSize(photo, classicalMatte, true));
+            }
+        }
+    }
+    // Each scene is segmented once by each segmenter; the service's answer
+    // (the chain) is put together from the same two mattes.
+    std::vector<std::string> ways;
+    if (learned) {
+        ways = {"service (learned, checked)", "learned alone", "classical"};
+    } else {
+        ways = {"classical"};
+    }
+    std::printf("| scenes | count |");
+    for (const std::string& way : ways) {
+        std::printf(" %s: IoU / lowest IoU / alpha error / hard-edge IoU |", way.c_str());
+    }
+    std::printf("\n|---|---|%s\n", ways.size() == 3 ? "---|---|---|" : "---|");
+    std::vector<Tally> tallies;
     for (const SceneKind kind : kAllSceneKinds) {
         if (options.count <= 0 || (options.kind >= 0 && options.kind != static_cast<int>(kind))) {
             continue;
         }
-        double iou = 0;
-        double lowest = 1;
-        double error = 0;
-        double hardIou = 0;
-        int n = 0;
+        Tally all(std::string(SceneKindName(kind)), ways.size());
+        Tally holes(std::string(SceneKindName(kind)) + ", with holes", ways.size());
+        Tally thin(std::string(SceneKindName(kind)) + ", thin parts", ways.size());
+        Tally faint(std::string(SceneKindName(kind)) + ", low-contrast edge", ways.size());
         for (int s = 0; s < static_cast<int>(std::size(kSizes)); ++s) {
             if (options.size >= 0 && options.size != s) {
                 continue;
@@ -128,46 +210,89 @@ int main(int argc, char** argv) {
             const cv::Size size = kSizes[s];
             for (int i = 0; i < options.count; ++i) {
                 const Scene scene = MakeScene(kind, size, static_cast<std::uint64_t>(i), photos);
-                // One segmentation, refined both ways (as MakeCutOut does).
-                const cv::Mat coarse = segmenter.Segment(scene.photo, SceneSubject(kind));
-                cv::Mat soft(scene.photo.size(), CV_8UC4, cv::Scalar::all(0));
-                cv::Mat hard = soft.clone();
-                if (!coarse.empty()) {
-                    soft = ComposeCutOut(scene.photo,
-                                         RefineMatteToFullSize(scene.photo, coarse, true), coarse);
-                    hard = ComposeCutOut(scene.photo,
-                                         RefineMatteToFullSize(scene.photo, coarse, false), coarse);
+                const Subject subject = SceneSubject(kind);
+                const cv::Mat classicalMatte = classical.Segment(scene.photo, subject);
+                std::vector<cv::Mat> coarse;
+                if (learned) {
+                    const cv::Mat learnedMatte = learned->Segment(scene.photo, subject);
+                    const cv::Mat alone = learnedMatte.empty() ? classicalMatte : learnedMatte;
+                    const cv::Mat checked =
+                        learnedMatte.empty()
+                            ? classicalMatte
+                            : ChooseMatte(learnedMatte, subject, [&] { return classicalMatte; });
+                    coarse = {checked, alone, classicalMatte};
+                    if (options.verbose && !learnedMatte.empty()) {
+                        const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
+                        std::fprintf(stderr,
+                                     "  unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
+                                     c.firstUnsure, c.overlap, c.secondInsideFirst, c.areaRatio,
+                                     checked.data == learnedMatte.data ? "learned" : "classical");
+                    }
+                } else {
+                    coarse = {classicalMatte};
                 }
-                cv::Mat alpha;
-                cv::Mat hardAlpha;
-                cv::extractChannel(soft, alpha, 3);
-                cv::extractChannel(hard, hardAlpha, 3);
-                const MatteScore score = ScoreMatte(alpha, scene.alpha);
-                iou += score.iou;
-                lowest = std::min(lowest, score.iou);
-                error += score.meanError;
-                hardIou += ScoreMatte(hardAlpha, scene.alpha).iou;
-                ++n;
+                std::vector<MatteScore> scores;
+                std::vector<double> hardIous;
+                for (std::size_t w = 0; w < coarse.size(); ++w) {
+                    const cv::Mat& matte = coarse[w];
+                    cv::Mat alpha(scene.photo.size(), CV_8U, cv::Scalar(0));
+                    cv::Mat hardAlpha = alpha.clone();
+                    if (!matte.empty()) {
+                        cv::extractChannel(
+                            ComposeCutOut(scene.photo,
+                                          RefineMatteToFullSize(scene.photo, matte, true), matte),
+                            alpha, 3);
+                        hardAlpha = RefineMatteToFullSize(scene.photo, matte, false);
+                    }
+                    scores.push_back(ScoreMatte(alpha, scene.alpha));
+                    hardIous.push_back(ScoreMatte(hardAlpha, scene.alpha).iou);
+                    if (!options.dump.empty()) {
+                        const std::string stem =
+                            (options.dump / (std::to_string(static_cast<int>(kind)) + "-" +
+                                             std::to_string(size.width) + "-" + std::to_string(i)))
+                                .string();
+                        if (w == 0) {
+                            cv::imwrite(stem + "-photo.jpg", scene.photo);
+                            cv::imwrite(stem + "-truth.png", scene.alpha);
+                        }
+                        cv::imwrite(stem + "-alpha" + std::to_string(w) + ".png", alpha);
+                    }
+                }
+                all.Add(scores, hardIous);
+                if (HasHoles(scene.alpha)) {
+                    holes.Add(scores, hardIous);
+                }
+                if (HasThinParts(scene.alpha)) {
+                    thin.Add(scores, hardIous);
+                }
+                if (scene.lowContrastEdge) {
+                    faint.Add(scores, hardIous);
+                }
                 if (options.verbose) {
-                    std::fprintf(stderr, "%d %dx%d #%d: IoU %.3f error %.4f\n",
-                                 static_cast<int>(kind), size.width, size.height, i, score.iou,
-                                 score.meanError);
-                }
-                if (!options.dump.empty()) {
-                    const std::string stem =
-                        (options.dump / (std::to_string(static_cast<int>(kind)) + "-" +
-                                         std::to_string(size.width) + "-" + std::to_string(i)))
-                            .string();
-                    cv::imwrite(stem + "-photo.jpg", scene.photo);
-                    cv::imwrite(stem + "-truth.png", scene.alpha);
-                    cv::imwrite(stem + "-alpha.png", alpha);
+                    std::fprintf(stderr, "%d %dx%d #%d:%s%s%s", static_cast<int>(kind), size.width,
+                                 size.height, i, HasHoles(scene.alpha) ? " holes" : "",
+                                 HasThinParts(scene.alpha) ? " thin" : "",
+                                 scene.lowContrastEdge ? " low-contrast" : "");
+                    for (std::size_t w = 0; w < scores.size(); ++w) {
+                        std::fprintf(stderr, " | %s IoU %.3f error %.4f", ways[w].c_str(),
+                                     scores[w].iou, scores[w].meanError);
+                    }
+                    std::fprintf(stderr, "\n");
                 }
             }
         }
-        std::printf("| %s | %d | %.3f | %.3f | %.4f | %.3f |\n",
-                    std::string(SceneKindName(kind)).c_str(), n, iou / n, lowest, error / n,
-                    hardIou / n);
-        std::fflush(stdout);
+        all.Print(ways);
+        for (const Tally* part : {&holes, &thin, &faint}) {
+            if (part->count > 0 && SceneSubject(kind) == Subject::Object) {
+                tallies.push_back(*part);
+            }
+        }
+    }
+    if (!tallies.empty()) {
+        std::printf("\nobjects whose outline is hard:\n\n");
+        for (const Tally& tally : tallies) {
+            tally.Print(ways);
+        }
     }
 
     if (options.timing > 0) {

@@ -54,15 +54,10 @@ public:
     }
 
     std::string_view Name() const override { return "chain"; }
-    cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override {
-        for (const auto& segmenter : chain_) {
-            cv::Mat matte = segmenter->Segment(photoBgr, subject);
-            if (!matte.empty()) {
-                return matte;
-            }
-        }
-        return {};
-    }
+    // The first answer, except that an unsure answer of the learned segmenter
+    // about an object is checked against the next segmenters' answer and
+    // gives way to it when that one is the clearer subject (ChooseMatte).
+    cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override;
 
 private:
     std::vector<std::unique_ptr<Segmenter>> chain_;
