@@ -211,9 +211,18 @@ void FilterRows(const QImage& image, int first, int end, std::uint8_t* out, int 
     RowCandidates candidates;
     for (int y = first; y < end; ++y) {
         convert(y, cur);
+        if (choice == FilterChoice::AlwaysUp) {
+            // Only the one filter is needed.
+            out[0] = static_cast<std::uint8_t>(RowFilter::Up);
+            for (std::size_t i = 0; i < rowBytes; ++i) {
+                out[1 + i] = static_cast<std::uint8_t>(cur[i] - prev[i]);
+            }
+            out += rowBytes + 1;
+            std::swap(prev, cur);
+            continue;
+        }
         FilterCandidates(cur, prev, rowBytes, candidates, bpp);
-        const RowFilter filter =
-            choice == FilterChoice::AlwaysUp ? RowFilter::Up : CheapestFilter(candidates);
+        const RowFilter filter = CheapestFilter(candidates);
         out[0] = static_cast<std::uint8_t>(filter);
         std::memcpy(out + 1, candidates.residuals[static_cast<int>(filter)].data(), rowBytes);
         out += rowBytes + 1;

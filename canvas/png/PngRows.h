@@ -49,7 +49,7 @@ void FilterRows(const QImage& image, int first, int end, std::uint8_t* out,
                 FilterChoice choice = FilterChoice::SmallestSum);
 
 // Rows of a band whose two filterings are compressed to choose between them.
-inline constexpr int kTrialRows = 8;
+inline constexpr int kTrialRows = 4;
 
 // The choice for the band [first, end): its first kTrialRows rows are
 // filtered both ways and compressed as the writer compresses them; the one
