@@ -89,13 +89,26 @@ void LowerEdgeContrast(cv::RNG& rng, scene::Foreground& fg, const cv::Mat& backg
 }  // namespace
 
 bool HasHoles(const cv::Mat& alpha) {
-    // Background pieces enclosed by the subject: not connected to the sides.
+    // Background pieces enclosed by the subject (not connected to the sides),
+    // large enough to see through: not a sliver where two drawn parts meet.
     cv::Mat background = alpha <= 127;
     cv::Mat padded;
     cv::copyMakeBorder(background, padded, 1, 1, 1, 1, cv::BORDER_CONSTANT, cv::Scalar(255));
     cv::floodFill(padded, cv::Point(0, 0), cv::Scalar(0));
-    const int smallest = std::max(4, alpha.cols * alpha.rows / 4000);
-    return cv::countNonZero(padded) >= smallest;
+    cv::Mat labels;
+    cv::Mat stats;
+    cv::Mat centres;
+    const int count = cv::connectedComponentsWithStats(padded, labels, stats, centres, 4);
+    const int smallestArea = std::max(4, alpha.cols * alpha.rows / 2000);
+    const int narrowest = std::max(2, std::min(alpha.cols, alpha.rows) / 100);
+    for (int i = 1; i < count; ++i) {
+        if (stats.at<int>(i, cv::CC_STAT_AREA) >= smallestArea &&
+            stats.at<int>(i, cv::CC_STAT_WIDTH) >= narrowest &&
+            stats.at<int>(i, cv::CC_STAT_HEIGHT) >= narrowest) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool HasThinParts(const cv::Mat& alpha) {

@@ -42,10 +42,17 @@ TEST(SceneOutlines, HolesAndThinPartsAreReadFromTheAlpha) {
     cv::rectangle(bay, cv::Rect(0, 20, 300, 160), 255, cv::FILLED);
     cv::rectangle(bay, cv::Rect(0, 80, 150, 40), 0, cv::FILLED);
     EXPECT_FALSE(HasHoles(bay));
-    // A speck of a hole (under 1/4000 of the picture) is noise, not a hole.
+    // A speck of a hole (under 1/2000 of the picture) is noise, not a hole,
+    // and so is a sliver where two drawn parts meet (60 x 1 pixels).
     cv::Mat speck = disc.clone();
     speck.at<uchar>(100, 150) = 0;
     EXPECT_FALSE(HasHoles(speck));
+    cv::Mat sliver = disc.clone();
+    cv::rectangle(sliver, cv::Rect(120, 100, 60, 1), 0, cv::FILLED);
+    EXPECT_FALSE(HasHoles(sliver));
+    cv::Mat small = disc.clone();  // 12 x 12: 144 of 60,000 pixels, over 1/2000
+    cv::rectangle(small, cv::Rect(144, 94, 12, 12), 0, cv::FILLED);
+    EXPECT_TRUE(HasHoles(small));
 
     // A spoon: a disc on a handle 3 pixels wide and 120 long (360 of 11,700 pixels).
     cv::Mat spoon = disc.clone();
