@@ -35,6 +35,9 @@ inline constexpr float kMaxBlurRadius = 255.0f;
 // keeps its colour and opacity up to its edge. Radii above kMaxBlurRadius
 // blur as kMaxBlurRadius; a negative or non-finite radius fails.
 bool gaussianBlur(QImage& image, float radius, bool expandEdge);
+// For the tests: false makes an expandEdge blur work on the whole picture
+// even where it has a wide wholly-zero surround (the result is the same).
+void setClearSurroundSkipped(bool skipped);
 
 // Brightness -255..255 adds that many levels to red, green and blue; contrast
 // -100..100 then scales their distance from mid-grey by (100 + contrast) / 100

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -124,6 +125,64 @@ ScratchLayout scratchLayout(const BandJob& job) {
 
 }  // namespace blur
 
+namespace {
+
+std::atomic<bool> clearSurroundSkipped{true};
+
+// Rows and columns [left, right) x [top, bottom) holding every pixel that is
+// not wholly zero (alpha and colour); empty when there is none.
+struct Content {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool empty() const { return right <= left || bottom <= top; }
+};
+
+Content contentOf(const uchar* bits, int width, int height, qsizetype stride) {
+    constexpr int kRows = 64;
+    const int bands = (height + kRows - 1) / kRows;
+    std::vector<Content> found(static_cast<size_t>(bands));
+    parallelFor(bands, [&](int band) {
+        Content c{width, height, 0, 0};
+        for (int y = band * kRows; y < std::min(height, (band + 1) * kRows); ++y) {
+            const auto* row = reinterpret_cast<const uint32_t*>(bits + y * stride);
+            int first = 0;
+            while (first < width && row[first] == 0) {
+                ++first;
+            }
+            if (first == width) {
+                continue;
+            }
+            int last = width - 1;
+            while (row[last] == 0) {
+                --last;
+            }
+            c.left = std::min(c.left, first);
+            c.right = std::max(c.right, last + 1);
+            c.top = std::min(c.top, y);
+            c.bottom = y + 1;
+        }
+        found[size_t(band)] = c;
+    });
+    Content all{width, height, 0, 0};
+    for (const Content& c : found) {
+        if (!c.empty()) {
+            all.left = std::min(all.left, c.left);
+            all.top = std::min(all.top, c.top);
+            all.right = std::max(all.right, c.right);
+            all.bottom = std::max(all.bottom, c.bottom);
+        }
+    }
+    return all;
+}
+
+bool blurPixels(uchar* bits, int width, int height, qsizetype stride,
+                const std::vector<Pass>& passes, int margin, bool expandEdge);
+
+}  // namespace
+
+void setClearSurroundSkipped(bool skipped) {
+    clearSurroundSkipped = skipped;
+}
+
 bool gaussianBlur(QImage& image, float radius, bool expandEdge) {
     if (image.isNull() || image.format() != QImage::Format_ARGB32 || !std::isfinite(radius) ||
         radius < 0.0f) {
@@ -139,12 +198,38 @@ bool gaussianBlur(QImage& image, float radius, bool expandEdge) {
     for (const Pass& pass : passes) {
         margin += pass.radius;
     }
-
     const int width = image.width();
     const int height = image.height();
     uchar* const bits = image.bits();
     const qsizetype stride = image.bytesPerLine();
+    if (bits == nullptr) {
+        return false;
+    }
+    // With everything outside the picture transparent, a pixel farther than
+    // the passes' reach from every non-zero pixel stays zero through every
+    // pass: only the content's box grown by that reach needs the blur (a
+    // shadow's silhouette with a wide clear surround, most of all). The
+    // result is the same to the bit.
+    if (expandEdge && clearSurroundSkipped.load(std::memory_order_relaxed) &&
+        qint64{width} * height >= kParallelPixels) {
+        const Content content = contentOf(bits, width, height, stride);
+        if (content.empty()) {
+            return true;
+        }
+        const int left = std::max(0, content.left - margin);
+        const int top = std::max(0, content.top - margin);
+        const int right = std::min(width, content.right + margin);
+        const int bottom = std::min(height, content.bottom + margin);
+        return blurPixels(bits + top * stride + qsizetype{left} * 4, right - left, bottom - top,
+                          stride, passes, margin, expandEdge);
+    }
+    return blurPixels(bits, width, height, stride, passes, margin, expandEdge);
+}
 
+namespace {
+
+bool blurPixels(uchar* bits, int width, int height, qsizetype stride,
+                const std::vector<Pass>& passes, int margin, bool expandEdge) {
     const qint64 pixels = qint64{width} * height;
     int bandCount = 1;
     if (pixels >= kParallelPixels) {
@@ -212,5 +297,7 @@ bool gaussianBlur(QImage& image, float radius, bool expandEdge) {
     scratch.trim();
     return done;
 }
+
+}  // namespace
 
 }  // namespace quillora::imaging
