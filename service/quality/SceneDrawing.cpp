@@ -121,9 +121,12 @@ Foreground MakeObject(cv::RNG& rng, cv::Size size, int supersample, const SceneP
         case 3: {  // a bottle: body, shoulder, neck and cap
             const double w = radius * Uniform(rng, 0.35, 0.55);
             const cv::Point2d body = centre + cv::Point2d(0, radius * 0.3);
+            // One polygon at a time: polygons filled together leave their
+            // overlap empty, which would punch a slot into the shoulder.
             cv::fillPoly(shape,
-                         std::vector<Polygon>{RoundedRect(body, w, radius * 0.7, w * 0.3, 0),
-                                              RoundedRect(centre - cv::Point2d(0, radius * 0.55),
+                         std::vector<Polygon>{RoundedRect(body, w, radius * 0.7, w * 0.3, 0)}, 255);
+            cv::fillPoly(shape,
+                         std::vector<Polygon>{RoundedRect(centre - cv::Point2d(0, radius * 0.55),
                                                           w * 0.35, radius * 0.45, w * 0.1, 0)},
                          255);
             cv::ellipse(
