@@ -1,6 +1,6 @@
 // The real segmentation model made by tools/model/fetch-model.sh, on
 // generated product photos whose alpha is known. Each forward pass takes a
-// few seconds, so there are only three (and one that fails at once). Skipped, with the reason, when
+// few seconds, so there are only five (and one that fails at once). Skipped, with the reason, when
 // the model has not been fetched.
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -85,6 +86,43 @@ TEST_F(LearnedModel, ProductOnAPlainBackdropComesOutWithItsSoftEdge) {
     EXPECT_TRUE(segmenter_->Working());
 }
 
+// The first generated product photo (plain backdrop, 640 x 480, edges at full
+// contrast) whose outline has the wanted property.
+Scene FirstSceneWith(bool (*property)(const cv::Mat&)) {
+    const ScenePhotos photos = ScenePhotos::LoadInstalled();
+    for (std::uint64_t i = 0; i < 64; ++i) {
+        Scene scene = MakeScene(SceneKind::ObjectPlain, {640, 480}, i, photos);
+        if (property(scene.alpha) && !scene.lowContrastEdge) {
+            return scene;
+        }
+    }
+    return {};
+}
+
+TEST_F(LearnedModel, ThinPartsAndOpeningsComeOutAsTheyAre) {
+    for (const auto property : {&HasThinParts, &HasHoles}) {
+        const Scene scene = FirstSceneWith(property);
+        ASSERT_FALSE(scene.photo.empty());
+        // Through the service's chain: the network, checked against the
+        // classical segmenter when it is unsure.
+        SegmenterChain chain;
+        std::string problem;
+        auto learned = LearnedSegmenter::Load(model_, &problem);
+        ASSERT_NE(learned, nullptr) << problem;
+        chain.Add(std::move(learned));
+        chain.Add(std::make_unique<ClassicalSegmenter>());
+        const cv::Mat cutOut = MakeCutOut(scene.photo, chain, Subject::Object, true);
+        ASSERT_EQ(cutOut.size(), scene.photo.size());
+        cv::Mat alpha;
+        cv::extractChannel(cutOut, alpha, 3);
+        const MatteScore score = ScoreMatte(alpha, scene.alpha);
+        EXPECT_GE(score.iou, 0.95) << (property == &HasHoles ? "openings" : "thin parts");
+        EXPECT_LE(score.meanError, 0.02);
+        // What makes the outline hard is still there in the answer.
+        EXPECT_TRUE(property(alpha)) << (property == &HasHoles ? "openings" : "thin parts");
+    }
+}
+
 TEST_F(LearnedModel, RefineMaskForcesItsAreasAndTheModelDecidesTheRest) {
     const Scene scene =
         MakeScene(SceneKind::ObjectCluttered, {640, 480}, 2, ScenePhotos::LoadInstalled());
@@ -149,7 +187,7 @@ TEST_F(LearnedModel, ServiceAnswersWithTheModelAndACutShortCopyFallsBack) {
     const int port = server.Start(0);
     ASSERT_GT(port, 0);
     const Scene scene =
-        MakeScene(SceneKind::ObjectCluttered, {800, 600}, 1, ScenePhotos::LoadInstalled());
+        MakeScene(SceneKind::ObjectCluttered, {800, 600}, 2, ScenePhotos::LoadInstalled());
     const std::string body =
         testing::EncodeForm(testing::CutOutForm(testing::EncodeImage(scene.photo, ".jpg"), 1, 1));
     const testing::HttpAnswer answer =
