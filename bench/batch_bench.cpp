@@ -1,7 +1,9 @@
 // The batch page with many large photos: the memory a batch of 12-megapixel
 // photos and cut-outs holds once every element has its preview, and the
 // whole-batch save on the pool (one element per task, one thread per core)
-// beside the same save one element at a time, in the same run.
+// beside the same save one element at a time (each element's kernels on
+// every core, the alternative the program really has; and, for comparison,
+// on one core), in the same run.
 //
 // The photo is a made-up 4000 x 3000 picture saved as a JPEG at quality 92;
 // its cut-out the same picture with a soft-edged subject on transparency,
@@ -30,6 +32,7 @@
 #include <random>
 #include <vector>
 
+#include "canvas/imaging/Parallel.h"
 #include "canvas/png/PngFile.h"
 #include "workspace/batch/ListFileElement.h"
 #include "workspace/core/batch/BatchSaveRun.h"
@@ -176,10 +179,21 @@ void RunSave(benchmark::State& state, int threads) {
 void BM_SaveOneAtATime(benchmark::State& state) {
     RunSave(state, 1);
 }
+// One element at a time with every kernel on the calling thread: what the
+// pool's threads each do, one after another.
+void BM_SaveOneAtATimeSerialKernels(benchmark::State& state) {
+    imaging::SerialKernels serial;
+    RunSave(state, 1);
+}
 void BM_SaveOnThePool(benchmark::State& state) {
     RunSave(state, batch::BatchThreadCount(BatchSize()));
 }
 BENCHMARK(BM_SaveOneAtATime)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+BENCHMARK(BM_SaveOneAtATimeSerialKernels)
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
