@@ -271,8 +271,10 @@ bool blurPixels(uchar* bits, int width, int height, qsizetype stride,
     for (int b = 1; b < bandCount; ++b) {
         const Side& side = sides[size_t(b)];
         uint8_t* copy = block + side.offset;
+        // The last row only as far as the pixels go: a part of a larger
+        // picture may end that many bytes before a whole stride does.
         std::memcpy(copy, bits + side.first * stride,
-                    size_t(side.end - side.first) * size_t(stride));
+                    size_t(side.end - side.first - 1) * size_t(stride) + size_t(width) * 4);
         jobs[size_t(b)].sideAbove = copy;
         jobs[size_t(b)].sideAboveFirst = side.first;
         jobs[size_t(b - 1)].sideBelow = copy;
