@@ -16,6 +16,8 @@
 #include "workspace/batch/BatchPage.h"
 #include "workspace/frame/KeyboardFilter.h"
 #include "workspace/pages/PageControls.h"
+#include "workspace/panels/ToolPanelControls.h"
+#include "workspace/panels/ToolPanels.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -70,7 +72,10 @@ CMainFrame::~CMainFrame() {
 }
 
 QWidget* CMainFrame::CreateControl(const QString& className, QWidget* parent) {
-    return CreatePageControl(className, this, parent);
+    if (QWidget* page = CreatePageControl(className, this, parent)) {
+        return page;
+    }
+    return CreateToolPanelControl(className, this, parent);
 }
 
 QString CMainFrame::GetControlText(const QString& textId) {
@@ -95,6 +100,18 @@ void CMainFrame::OnWindowInit() {
     auto* batchPage = findChild<BatchPage*>(QString(), Qt::FindDirectChildrenOnly);
     if (batchPage == nullptr) {
         batchPage = new BatchPage(*this);
+    }
+    if (!panels_) {
+        CToolPanels::Hooks hooks;
+        hooks.batch = batchPage;
+        hooks.canvas = [this] { return canvas_.data(); };
+        hooks.workKind = [this] { return workKind_; };
+        hooks.pickPictures = [this] {
+            QStringList paths;
+            return OpenPictures(true, paths) ? paths : QStringList();
+        };
+        panels_ = std::make_unique<CToolPanels>(*this, std::move(hooks));
+        panels_->Attach();
     }
 
     // The canvas lies over the single page's canvas area, above the pages.
@@ -140,12 +157,16 @@ void CMainFrame::Notify(ui::TNotifyUI& msg) {
     if (msg.sType == ui::notify::kClick) {
         OnClick(msg);
     } else if (msg.sType == ui::notify::kSelectChanged || msg.sType == ui::notify::kTextChanged ||
-               msg.sType == ui::notify::kValueChanged || msg.sType == ui::notify::kItemClick) {
+               msg.sType == ui::notify::kValueChanged || msg.sType == ui::notify::kItemClick ||
+               msg.sType == ui::notify::kKillFocus) {
         OnPanelNotify(msg);
     }
 }
 
 void CMainFrame::OnPanelNotify(ui::TNotifyUI& msg) {
+    if (panels_ && panels_->HandleNotify(msg)) {
+        return;
+    }
     // The view switch of the single page; the tool panels bind the rest.
     if (msg.sType != ui::notify::kSelectChanged || msg.pSender == nullptr || canvas_.isNull()) {
         return;
@@ -159,7 +180,9 @@ void CMainFrame::OnPanelNotify(ui::TNotifyUI& msg) {
 }
 
 void CMainFrame::ResetToolPanels() {
-    // The tool panels put their sliders, boxes and options back here.
+    if (panels_) {
+        panels_->ResetToolPanels();
+    }
 }
 
 bool CMainFrame::OnSysCommand(int command) {

@@ -28,6 +28,7 @@ class CMenuWnd;
 }
 
 class KeyboardFilter;
+class CToolPanels;
 
 // Window style of the main window: visible, caption, system menu, minimise
 // and maximise boxes, no sizing frame.
@@ -208,6 +209,7 @@ private:
     std::unique_ptr<matting::MattingWorker> worker_;
     std::unique_ptr<ui::CMenuWnd> menu_;
     std::unique_ptr<KeyboardFilter> keyboard_;
+    std::unique_ptr<CToolPanels> panels_;
     BatchFilesHandler batchFiles_;
     BatchAnswerHandler batchAnswer_;
     QHash<QString, ClickHandler> clickHandlers_;

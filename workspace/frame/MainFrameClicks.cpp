@@ -5,6 +5,7 @@
 #include "matting/worker/MattingWorker.h"
 #include "ui/Controls.h"
 #include "workspace/menu/WindowCommands.h"
+#include "workspace/panels/ToolPanels.h"
 
 namespace quillora {
 
@@ -34,6 +35,10 @@ void CMainFrame::OnClick(ui::TNotifyUI& msg) {
     if (auto found = clickHandlers_.constFind(name); found != clickHandlers_.cend()) {
         const ClickHandler handler = found.value();
         handler(*this, msg);
+        return;
+    }
+    // The tool panels' buttons: colour choosers, crop, picture tiles.
+    if (panels_ && panels_->HandleNotify(msg)) {
         return;
     }
     for (const HomeTask& task : kHomeTasks) {
