@@ -35,14 +35,20 @@ bool KeyboardFilter::eventFilter(QObject* watched, QEvent* event) {
     }
     auto& key = static_cast<QKeyEvent&>(*event);
     // A key the receiver ignored travels on to its parent: the same event,
-    // handled once.
-    if (event == lastEvent_ && !lastReceiver_.isNull() && widget != lastReceiver_ &&
-        widget->isAncestorOf(lastReceiver_)) {
-        lastReceiver_ = widget;
+    // handled once. The address alone does not tell: the next key is often
+    // built where the last one was, and a control that took the last key
+    // may lose the focus to its parent. A key passed up goes to the
+    // receiver's own parent and carries everything it carried before.
+    const KeySeen seen{event,           static_cast<int>(event->type()),
+                       key.key(),       key.modifiers(),
+                       key.timestamp(), key.isAutoRepeat()};
+    const bool passedUp = !lastReceiver_.isNull() && seen == lastSeen_ &&
+                          !lastReceiver_->isWindow() && lastReceiver_->parentWidget() == widget;
+    lastSeen_ = seen;
+    lastReceiver_ = widget;
+    if (passedUp) {
         return key.key() == Qt::Key_Escape;
     }
-    lastEvent_ = event;
-    lastReceiver_ = widget;
     return HandleKey(watched, key, down);
 }
 

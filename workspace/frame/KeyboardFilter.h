@@ -41,8 +41,19 @@ private:
 
     CMainFrame& frame_;
     std::uint32_t keyState_ = 0;
+    // What a key event carries; the same while it travels up the parents.
+    struct KeySeen {
+        const QEvent* event = nullptr;
+        int type = 0;
+        int key = 0;
+        Qt::KeyboardModifiers modifiers;
+        quint64 timestamp = 0;
+        bool autoRepeat = false;
+        bool operator==(const KeySeen&) const = default;
+    };
+
     // A key event travels up through the parents; it is handled once.
-    const QEvent* lastEvent_ = nullptr;
+    KeySeen lastSeen_;
     QPointer<QWidget> lastReceiver_;
 };
 

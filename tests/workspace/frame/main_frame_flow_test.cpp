@@ -331,6 +331,65 @@ TEST_F(MainFrameFlowTest, KeyboardFilterSwallowsEscAndDrivesTheCanvas) {
     SendKey(button, QEvent::KeyRelease, Qt::Key_Space);
 }
 
+TEST_F(MainFrameFlowTest, AKeyTakenByAControlLeavesTheNextKeyToItsParentAlive) {
+    // A control that takes every key it gets, inside a plain container.
+    struct Taker : QWidget {
+        using QWidget::QWidget;
+        void keyPressEvent(QKeyEvent* event) override { event->accept(); }
+        void keyReleaseEvent(QKeyEvent* event) override { event->accept(); }
+    };
+    QWidget* footer = frame->FindControl(QStringLiteral("layWorkFooter"));
+    ASSERT_NE(footer, nullptr);
+    auto* taker = new Taker(footer);
+    StartSingle(CMainFrame::kWorkPortrait, Photo(QStringLiteral("p.png")));
+    const auto panning = [this] { return frame->Canvas()->Document().input.panMode; };
+
+    SendKey(taker, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_TRUE(panning());
+    SendKey(taker, QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_FALSE(panning());
+    // The focus moves to the container: its first Space is a new key, built
+    // where the last one was, and pans.
+    SendKey(footer, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_TRUE(panning());
+    SendKey(footer, QEvent::KeyRelease, Qt::Key_Space);
+    EXPECT_FALSE(panning());
+    // Once more through the control and back to the container.
+    SendKey(taker, QEvent::KeyPress, Qt::Key_Space);
+    SendKey(taker, QEvent::KeyRelease, Qt::Key_Space);
+    SendKey(footer, QEvent::KeyPress, Qt::Key_Space);
+    EXPECT_TRUE(panning());
+    SendKey(footer, QEvent::KeyRelease, Qt::Key_Space);
+
+    // A key passed up from the container is still handled once: one
+    // Ctrl+Z is one step back, however many parents it reaches.
+    canvas::CDrawPanel* canvas = frame->Canvas();
+    PostAnswer(CMainFrame::kWorkPortrait, ItemId(),
+               {Photo(QStringLiteral("p.png")),
+                CutOutFile(Photo(QStringLiteral("p.png")), QStringLiteral("c.png"))},
+               true);
+    ASSERT_TRUE(canvas->Document().HasCutOut());
+    canvas->SetShowResult(false);
+    canvas->SetBrushEnabled(true);
+    const QRect view = canvas->rect();
+    for (int stroke = 0; stroke < 2; ++stroke) {
+        const QPoint start = view.center() + QPoint(0, stroke * 20);
+        QTest::mousePress(canvas, Qt::LeftButton, {}, start);
+        QTest::mouseMove(canvas, start + QPoint(30, 5));
+        QTest::mouseRelease(canvas, Qt::LeftButton, {}, start + QPoint(40, 5));
+    }
+    ASSERT_EQ(canvas->Document().strokes.Position(), 2);
+    SendKey(taker, QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    SendKey(taker, QEvent::KeyRelease, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+    SendKey(footer, QEvent::KeyPress, Qt::Key_Z, Qt::ControlModifier);
+    SendKey(footer, QEvent::KeyRelease, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 0);
+    SendKey(footer, QEvent::KeyPress, Qt::Key_Y, Qt::ControlModifier);
+    SendKey(footer, QEvent::KeyRelease, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(canvas->Document().strokes.Position(), 1);
+}
+
 TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
     const QString photo = Photo(QStringLiteral("p.png"));
     StartSingle(CMainFrame::kWorkPortrait, photo);
