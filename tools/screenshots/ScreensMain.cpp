@@ -12,8 +12,12 @@
 #include "ui/Controls.h"
 #include "ui/PaintManager.h"
 #include "ui/TextSupplier.h"
+#include "workspace/batch/AddBatchFileDlg.h"
+#include "workspace/batch/BatchPage.h"
+#include "workspace/batch/ListFileElement.h"
 #include "workspace/frame/MainFrame.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -95,8 +99,19 @@ int main(int argc, char* argv[]) {
 
     OemInfo oem;
     MainFrameServices services;
-    services.choosers.pictures = [photo](QWidget*, const QString&, const QString&, bool) {
-        return QStringList{photo};
+    // A few more photos for the batch page, each with its cut-out.
+    auto chosen = std::make_shared<QStringList>(QStringList{photo});
+    QStringList batchCutOuts;
+    for (int i = 0; i < 3; ++i) {
+        QImage mask;
+        const QString path =
+            MakePhoto(temp.filePath(QStringLiteral("portrait%1.png").arg(i)), &mask);
+        batchCutOuts.append(temp.filePath(QStringLiteral("cutout%1.png").arg(i)));
+        mask.save(batchCutOuts.back());
+        chosen->append(path);
+    }
+    services.choosers.pictures = [chosen](QWidget*, const QString&, const QString&, bool batch) {
+        return batch ? chosen->mid(1) : QStringList{chosen->front()};
     };
     // Nothing listens here: the cut-out below stands in for the answer.
     services.serviceFields = std::make_shared<matting::ServiceFields>("http://127.0.0.1:9/none");
@@ -115,10 +130,50 @@ int main(int argc, char* argv[]) {
     job->paths = {photo, cutOutPath};
     frame.TakeMattingAnswer(std::move(job), true);
     Save(&frame, out + QStringLiteral("/single_effect.png"));
+    // Each tool tab of the single page over the cut-out.
+    static const char* const kToolTabs[] = {"optQuillora", "optShadowBorder", "optFilterToning",
+                                            "optChangeBg", "optChangeSize"};
+    for (const char* tab : kToolTabs) {
+        frame.SetCheck(QLatin1String(tab), true);
+        Save(&frame,
+             out + QStringLiteral("/single_%1.png").arg(QString::fromLatin1(tab).mid(3).toLower()));
+    }
+    frame.SetCheck(QStringLiteral("optQuillora"), true);
     frame.SetCheck(QStringLiteral("optTabOrg"), true);
     frame.Canvas()->SetShowResult(false);
     Save(&frame, out + QStringLiteral("/single_source.png"));
 
+    // The batch page with a few photos, their cut-outs in.
+    if (auto* batch = frame.findChild<BatchPage*>(QString(), Qt::FindDirectChildrenOnly)) {
+        batch->SetAddDialogRunner([](CAddBatchFileDlg& dialog) {
+            if (!dialog.Create(nullptr, QString(), kDialogStyle)) {
+                return;
+            }
+            dialog.ShowWindow();
+            Settle(50);
+            if (auto* yes = dialog.FindControl<QAbstractButton>(QStringLiteral("btnYes"))) {
+                yes->click();
+            }
+            Settle(50);
+        });
+        frame.StartTask(CMainFrame::kWorkPortraitBatch, true);
+        // Nothing listens at the service address: the failure the worker
+        // may already have posted lands first, the stand-in cut-outs after.
+        frame.Worker()->setStopRequested(true);
+        for (int waited = 0; frame.Worker()->busy() && waited < 5000; waited += 20) {
+            Settle(20);
+        }
+        Settle(50);
+        const std::vector<CListFileElementUI*> elements = batch->Elements();
+        for (std::size_t i = 0; i < elements.size() && i < std::size_t(batchCutOuts.size()); ++i) {
+            auto answer = std::make_unique<matting::MattingJob>();
+            answer->tag = CMainFrame::kWorkPortraitBatch;
+            answer->name = ui::UserData(elements[i]);
+            answer->paths = {elements[i]->SourcePath(), batchCutOuts[qsizetype(i)]};
+            answer->owner = elements[i];
+            frame.TakeMattingAnswer(std::move(answer), true);
+        }
+    }
     frame.SelectPage(CMainFrame::kPageBatch);
     Save(&frame, out + QStringLiteral("/batch.png"));
     frame.SelectPage(CMainFrame::kPageEdit);
