@@ -8,9 +8,15 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 mapfile -t wanted < <(sed -e 's/#.*//' "$root/scripts/packages.txt" | tr -s ' \t' '\n\n' | grep -v '^$')
 missing=()
 for pkg in "${wanted[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$pkg")
+    if dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+        continue
     fi
+    # A tool that came another way (npm inside a nodejs package from outside Debian, which
+    # conflicts with Debian's npm) counts as present.
+    if command -v "$pkg" >/dev/null 2>&1; then
+        continue
+    fi
+    missing+=("$pkg")
 done
 if ((${#missing[@]} > 0)); then
     echo "installing: ${missing[*]}"
