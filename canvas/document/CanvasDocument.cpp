@@ -81,8 +81,12 @@ bool CanvasDocument::LoadSource(const QString& path, float scale, bool clearHist
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return false;
     }
+    return LoadSourceImage(imaging::decodeFile(path), path, scale, clearHistory);
+}
+
+bool CanvasDocument::LoadSourceImage(QImage decoded, const QString& path, float scale,
+                                     bool clearHistory) {
     ClearDocument();
-    QImage decoded = imaging::decodeFile(path);
     if (decoded.isNull()) {
         return false;
     }
@@ -113,12 +117,10 @@ void CanvasDocument::ReleaseCutOut() {
     replayer_.Clear();
 }
 
-QImage CanvasDocument::DecodeCutOut(const QString& path) const {
-    QImage cutOut = imaging::decodeFile(path);
-    if (cutOut.isNull() || !HasSource()) {
+QImage CanvasDocument::CutOutAtPhotoSize(QImage cutOut, QSize photo) {
+    if (cutOut.isNull() || photo.isEmpty()) {
         return {};
     }
-    const QSize photo = bitmaps.sourceImage.size();
     if (cutOut.size() != photo) {
         cutOut = imaging::scaledCopy(cutOut, photo.width(), photo.height());
     }
@@ -126,10 +128,22 @@ QImage CanvasDocument::DecodeCutOut(const QString& path) const {
 }
 
 bool CanvasDocument::LoadResult(const QString& path) {
+    // Without a photo nothing is decoded: the answer is refused anyway.
+    QImage cutOut;
+    if (HasSource()) {
+        cutOut = CutOutAtPhotoSize(imaging::decodeFile(path), bitmaps.sourceImage.size());
+    }
+    return LoadResultImage(std::move(cutOut), path);
+}
+
+bool CanvasDocument::LoadResultImage(QImage cutOut, const QString& path) {
     ReleaseCutOut();
     bitmaps.viewResult = QImage();
     bitmaps.filterImage = QImage();
-    bitmaps.resultImage = DecodeCutOut(path);
+    // A cut-out without a photo, or one the photo's size cannot be given to,
+    // is refused below.
+    bitmaps.resultImage =
+        HasSource() ? CutOutAtPhotoSize(std::move(cutOut), bitmaps.sourceImage.size()) : QImage();
     resultPath = path;
     RebuildViewResult();
     bitmaps.filterImage = imaging::copyArea(bitmaps.viewResult);

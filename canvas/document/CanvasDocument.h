@@ -76,6 +76,9 @@ public:
     // value is used as it is for every page. clearHistory empties the
     // strokes. On success the document waits for its cut-out.
     bool LoadSource(const QString& path, float scale, bool clearHistory);
+    // The same with a photo already decoded (off the UI thread): a null
+    // picture empties the canvas and returns false.
+    bool LoadSourceImage(QImage decoded, const QString& path, float scale, bool clearHistory);
 
     // Takes in the cut-out returned for the photo. A cut-out of another
     // size than the photo is scaled to the photo's size, so strokes drawn
@@ -83,6 +86,14 @@ public:
     // kept) without a photo, or when the file or a derived bitmap cannot be
     // made; true switches to the effect view.
     bool LoadResult(const QString& path);
+    // The same with a cut-out already decoded, best already brought to the
+    // photo's size by CutOutAtPhotoSize (another size is scaled here).
+    bool LoadResultImage(QImage cutOut, const QString& path);
+
+    // A decoded cut-out brought to the photo's size. Uses no document state,
+    // so a worker thread may run it. Null when the cut-out is null or the
+    // photo size is empty.
+    static QImage CutOutAtPhotoSize(QImage cutOut, QSize photo);
 
     // Releases every bitmap and puts every value back to its initial state.
     // The transparency percentages keep their values; the opacities are
@@ -155,8 +166,6 @@ public:
 private:
     void LayOutAllPages();
     void ReleaseCutOut();
-    // The cut-out file decoded and brought to the photo's size.
-    QImage DecodeCutOut(const QString& path) const;
     void ResetFilterImage();
     // True when viewResult has the size of resultImage at the current scale.
     bool ViewResultFitsScale() const;

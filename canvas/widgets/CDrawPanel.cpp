@@ -6,6 +6,7 @@
 #include <QTimerEvent>
 
 #include "canvas/document/BuiltInImages.h"
+#include "canvas/imaging/Imaging.h"
 #include "canvas/layout/ViewComposition.h"
 #include "canvas/widgets/CDrawPanelTool.h"
 
@@ -43,12 +44,17 @@ bool CDrawPanel::LoadSource(const QString& path, float scale, bool clearHistory)
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return false;
     }
+    return LoadSourceImage(imaging::decodeFile(path), path, scale, clearHistory);
+}
+
+bool CDrawPanel::LoadSourceImage(QImage decoded, const QString& path, float scale,
+                                 bool clearHistory) {
     if (!isVisible()) {
         show();
     }
     doc_.view.SetClientSize(width(), height());
     brushInput_.Cancel();
-    const bool loaded = doc_.LoadSource(path, scale, clearHistory);
+    const bool loaded = doc_.LoadSourceImage(std::move(decoded), path, scale, clearHistory);
     loading_.SelectFirst();
     RebuildBackBuffer();
     update();
@@ -57,6 +63,12 @@ bool CDrawPanel::LoadSource(const QString& path, float scale, bool clearHistory)
 
 bool CDrawPanel::LoadResult(const QString& path) {
     const bool taken = doc_.LoadResult(path);
+    update();
+    return taken;
+}
+
+bool CDrawPanel::LoadResultImage(QImage cutOut, const QString& path) {
+    const bool taken = doc_.LoadResultImage(std::move(cutOut), path);
     update();
     return taken;
 }

@@ -63,6 +63,11 @@ public:
     // The cut-out: switches to the effect view; false when it cannot be
     // taken in (the canvas keeps waiting).
     bool LoadResult(const QString& path);
+    // The same two with pictures decoded elsewhere (a worker thread); the
+    // cut-out best at the photo's size (CanvasDocument::CutOutAtPhotoSize).
+    bool LoadSourceImage(QImage decoded, const QString& path, float scale = 0.0f,
+                         bool clearHistory = true);
+    bool LoadResultImage(QImage cutOut, const QString& path);
     void ClearDocument();
 
     void SetMode(EditMode mode);

@@ -191,6 +191,56 @@ TEST_F(CanvasDocumentTest, CutOutOfAnotherSizeIsBroughtToThePhotoSize) {
     EXPECT_EQ(doc.bitmaps.resultImage.pixel(39, 29), kPhotoPixel);
 }
 
+TEST_F(CanvasDocumentTest, DecodedPicturesAreTakenAsTheFilesWouldBe) {
+    // The cut-out brought to a photo size needs no document.
+    QImage tall(20, 60, QImage::Format_ARGB32);
+    tall.fill(kCutOutPixel);
+    const QImage fitted = CanvasDocument::CutOutAtPhotoSize(tall, QSize(40, 30));
+    ASSERT_EQ(fitted.size(), QSize(40, 30));
+    EXPECT_EQ(fitted.pixel(0, 0), kCutOutPixel);
+    EXPECT_EQ(fitted.pixel(39, 29), kCutOutPixel);
+    EXPECT_TRUE(CanvasDocument::CutOutAtPhotoSize(QImage(), QSize(40, 30)).isNull());
+    EXPECT_TRUE(CanvasDocument::CutOutAtPhotoSize(tall, QSize()).isNull());
+    EXPECT_TRUE(CanvasDocument::CutOutAtPhotoSize(tall, QSize(40, 0)).isNull());
+
+    // A decoded photo gives the document a file load would give.
+    CanvasDocument fromFile;
+    fromFile.Resize(400, 300);
+    const QString photoPath = SaveFilled("photo.png", 40, 30, kPhotoPixel);
+    ASSERT_TRUE(fromFile.LoadSource(photoPath, 0.0f, true));
+    CanvasDocument fromImage;
+    fromImage.Resize(400, 300);
+    QImage photo(40, 30, QImage::Format_ARGB32);
+    photo.fill(kPhotoPixel);
+    ASSERT_TRUE(fromImage.LoadSourceImage(photo, photoPath, 0.0f, true));
+    EXPECT_EQ(fromImage.sourcePath, photoPath);
+    EXPECT_EQ(fromImage.busy, CanvasDocument::kWaiting);
+    EXPECT_EQ(fromImage.view.Scale(), fromFile.view.Scale());
+    EXPECT_EQ(fromImage.bitmaps.viewSource.size(), fromFile.bitmaps.viewSource.size());
+    EXPECT_EQ(fromImage.bitmaps.viewSource.size(), QSize(400, 300));
+
+    // The cut-out as the worker leaves it switches to the effect view; one
+    // of another size is still brought to the photo's.
+    ASSERT_TRUE(fromImage.LoadResultImage(tall, dir_.filePath("cut.png")));
+    EXPECT_EQ(fromImage.bitmaps.resultImage.size(), QSize(40, 30));
+    EXPECT_EQ(fromImage.bitmaps.resultImage.pixel(39, 29), kCutOutPixel);
+    EXPECT_TRUE(fromImage.showResult);
+    EXPECT_EQ(fromImage.busy, CanvasDocument::kReady);
+    EXPECT_FALSE(fromImage.bitmaps.tintMask.isNull());
+
+    // A null cut-out is refused and releases the one before; a null photo
+    // empties the document, as an undecodable file does.
+    EXPECT_FALSE(fromImage.LoadResultImage(QImage(), dir_.filePath("cut.png")));
+    EXPECT_FALSE(fromImage.HasCutOut());
+    EXPECT_TRUE(fromImage.bitmaps.viewResult.isNull());
+    EXPECT_FALSE(fromImage.LoadSourceImage(QImage(), photoPath, 0.0f, true));
+    EXPECT_FALSE(fromImage.HasSource());
+    EXPECT_TRUE(fromImage.bitmaps.viewSource.isNull());
+    CanvasDocument empty;
+    EXPECT_FALSE(empty.LoadResultImage(tall, dir_.filePath("cut.png")));
+    EXPECT_FALSE(empty.HasCutOut());
+}
+
 TEST_F(CanvasDocumentTest, EraseThenAddRestoresThePhotoPixelWithItsAlpha) {
     CanvasDocument doc;
     LoadSmallPair(doc);

@@ -4,8 +4,10 @@
 #include "workspace/frame/FrameChoosers.h"
 
 #include <QHash>
+#include <QImage>
 #include <QPointer>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -187,6 +189,18 @@ private:
     // The single page's photo: a new item, its job, the canvas, the worker.
     bool LoadSinglePhoto(const QString& path);
     bool TakeSingleAnswer(const matting::MattingJob& job, bool success);
+    // Back on the UI thread with the photo decoded by a worker: the canvas,
+    // the job. A result of an older photo (another photo chosen, home) is
+    // dropped.
+    void TakeDecodedPhoto(std::uint64_t photo, const QString& path, QImage decoded);
+    // The same for the cut-out of an answer: the effect view, or the
+    // failure message.
+    void TakeDecodedCutOut(std::uint64_t photo, const QString& itemId, const QString& path,
+                           QImage cutOut);
+    // The single page's failure: the item forgotten, the message, home.
+    void FailSingleTask(bool unreadablePhoto);
+    // A cut-out nobody will use leaves the worker's data folder.
+    void RemoveDroppedCutOut(const QString& path);
 
     // Menu and window commands (MainFrameMessages.cpp).
     void OpenMainMenu();
@@ -200,6 +214,9 @@ private:
     QString userDataFolder_;
     int currentPage_ = kPageHome;
     int workKind_ = kWorkNone;
+    // Counts the single page's photos; a picture decoded for an older one
+    // is dropped when it comes back.
+    std::uint64_t photoGeneration_ = 0;
     bool restoreMaximised_ = false;
     QPointer<canvas::CDrawPanel> canvas_;
     QPointer<QWidget> layPicImg_;

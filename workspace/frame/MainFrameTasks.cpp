@@ -6,18 +6,24 @@
 #include "app/core/language/LangLookup.h"
 #include "app/core/language/Messages.h"
 #include "app/shell/core/LogFile.h"
+#include "canvas/imaging/Imaging.h"
 #include "canvas/widgets/CDrawPanel.h"
 #include "matting/config/ServiceFields.h"
 #include "matting/worker/MattingJob.h"
 #include "matting/worker/MattingWorker.h"
 #include "ui/Controls.h"
 #include "ui/TextSupplier.h"
-#include "ui/WaitCursor.h"
 #include "workspace/core/naming/OutputNaming.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFuture>
+#include <QFutureWatcher>
+#include <QPromise>
+#include <QThreadPool>
+
+#include <utility>
 
 namespace quillora {
 
@@ -48,6 +54,30 @@ QString LastExistingPath(const matting::MattingJob& job) {
         }
     }
     return {};
+}
+
+// Runs make() on a pool thread; done(picture) runs on receiver's (the UI)
+// thread, and not at all once receiver is gone. make() gets its inputs by
+// value and touches no widget.
+template <typename Make, typename Done>
+void DecodeOffUiThread(QObject* receiver, Make make, Done done) {
+    auto promise = std::make_shared<QPromise<QImage>>();
+    auto* watcher = new QFutureWatcher<QImage>(receiver);
+    QObject::connect(watcher, &QFutureWatcher<QImage>::finished, receiver,
+                     [watcher, done = std::move(done)]() mutable {
+                         QImage picture;
+                         if (watcher->future().resultCount() > 0) {
+                             picture = watcher->future().result();
+                         }
+                         watcher->deleteLater();
+                         done(std::move(picture));
+                     });
+    watcher->setFuture(promise->future());
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, make = std::move(make)]() {
+        promise->addResult(make());
+        promise->finish();
+    });
 }
 
 }  // namespace
@@ -105,6 +135,7 @@ void CMainFrame::StartTask(int kind, bool batch) {
         return;
     }
     if (batch) {
+        ++photoGeneration_;  // a single photo still decoding is not wanted
         workKind_ = kind;
         SelectPage(kPageBatch);
         if (batchFiles_) {
@@ -122,12 +153,30 @@ bool CMainFrame::LoadSinglePhoto(const QString& path) {
     if (canvas_.isNull() || layPicImg_.isNull() || !worker_) {
         return false;
     }
+    // The new item is marked at once: an answer still coming for the photo
+    // it replaces is dropped from now on.
+    const std::uint64_t photo = ++photoGeneration_;
     const QString itemId = workspace::StampText(workspace::MicrosecondsNow());
-    bool loaded = false;
-    {
-        ui::CWaitCursor wait;
-        loaded = canvas_->LoadSource(path, 0.0f, true);
+    ui::SetUserData(layPicImg_, itemId);
+    // Nothing to save until the cut-out is in; the old photo leaves the
+    // canvas while the new one decodes.
+    EnableControl(QStringLiteral("btnDownload"), false);
+    canvas_->ClearDocument();
+    canvas_->show();
+    canvas_->raise();
+    DecodeOffUiThread(
+        this, [path] { return imaging::decodeFile(path); },
+        [this, photo, path](QImage decoded) { TakeDecodedPhoto(photo, path, std::move(decoded)); });
+    return true;
+}
+
+void CMainFrame::TakeDecodedPhoto(std::uint64_t photo, const QString& path, QImage decoded) {
+    if (photo != photoGeneration_ || !IsSingleKind(workKind_) || canvas_.isNull() ||
+        layPicImg_.isNull() || !worker_) {
+        return;  // the user has moved on
     }
+    const bool loaded =
+        !decoded.isNull() && canvas_->LoadSourceImage(std::move(decoded), path, 0.0f, true);
     std::unique_ptr<matting::MattingJob> job;
     if (loaded) {
         job = worker_->CreateJob(JobKindFor(workKind_), layPicImg_.data(), path);
@@ -136,8 +185,28 @@ bool CMainFrame::LoadSinglePhoto(const QString& path) {
         // Not decodable, or gone between choosing and loading: nothing to
         // cut out, no job, and the page is left.
         shell::WriteLog(u"a photo could not be opened");
+        FailSingleTask(true);
+        return;
+    }
+    canvas_->show();
+    canvas_->raise();
+    job->tag = workKind_;
+    job->name = ui::UserData(layPicImg_);
+    std::vector<std::unique_ptr<matting::MattingJob>> jobs;
+    jobs.push_back(std::move(job));
+    worker_->Enqueue(std::move(jobs));
+    worker_->Start();
+}
+
+void CMainFrame::FailSingleTask(bool unreadablePhoto) {
+    ++photoGeneration_;
+    if (!layPicImg_.isNull()) {
         ui::SetUserData(layPicImg_, QString());
-        canvas_->ClearDocument();
+    }
+    if (unreadablePhoto) {
+        if (!canvas_.isNull()) {
+            canvas_->ClearDocument();
+        }
         QString text = ui::CSkinManager::ControlText(QString::fromLatin1(kPhotoUnreadableId));
         if (text.isEmpty()) {
             text = QString::fromLatin1(kPhotoUnreadableFallback);
@@ -148,22 +217,11 @@ bool CMainFrame::LoadSinglePhoto(const QString& path) {
         request.kind = kMessageError;
         request.parent = this;
         PresentMessage(request);
-        workKind_ = kWorkNone;
-        SelectPage(kPageHome);
-        return false;
+    } else {
+        ShowMessage(langkey::message::kQuilloraFailed, this, kMessageError);
     }
-    canvas_->show();
-    canvas_->raise();
-    // Nothing to save until the cut-out is in.
-    EnableControl(QStringLiteral("btnDownload"), false);
-    job->tag = workKind_;
-    job->name = itemId;
-    ui::SetUserData(layPicImg_, itemId);
-    std::vector<std::unique_ptr<matting::MattingJob>> jobs;
-    jobs.push_back(std::move(job));
-    worker_->Enqueue(std::move(jobs));
-    worker_->Start();
-    return true;
+    workKind_ = kWorkNone;
+    SelectPage(kPageHome);
 }
 
 void CMainFrame::ReplacePhoto() {
@@ -193,7 +251,9 @@ void CMainFrame::GoHome(bool emptyBatch) {
     if (emptyBatch && !listBatchFile_.isNull()) {
         ui::ContainerRemoveAll(listBatchFile_);
     }
-    // An answer still on its way finds no item to go to.
+    // An answer still on its way finds no item to go to, a photo or cut-out
+    // still decoding is dropped.
+    ++photoGeneration_;
     if (!layPicImg_.isNull()) {
         ui::SetUserData(layPicImg_, QString());
     }
@@ -214,12 +274,19 @@ void CMainFrame::TakeMattingAnswer(std::unique_ptr<matting::MattingJob> job, boo
             taken = batchAnswer_(*this, *job, success);
         }
     }
-    if (!taken && success && job->paths.size() > 1 && worker_ && !worker_->dataFolder().isEmpty()) {
-        // Nobody will use a dropped cut-out: it leaves the data folder.
-        const QFileInfo cutOut(job->paths.back());
-        if (cutOut.absolutePath() == QFileInfo(worker_->dataFolder()).absoluteFilePath()) {
-            QFile::remove(cutOut.absoluteFilePath());
-        }
+    if (!taken && success && job->paths.size() > 1) {
+        RemoveDroppedCutOut(job->paths.back());
+    }
+}
+
+void CMainFrame::RemoveDroppedCutOut(const QString& path) {
+    if (path.isEmpty() || !worker_ || worker_->dataFolder().isEmpty()) {
+        return;
+    }
+    // Nobody will use a dropped cut-out: it leaves the data folder.
+    const QFileInfo cutOut(path);
+    if (cutOut.absolutePath() == QFileInfo(worker_->dataFolder()).absoluteFilePath()) {
+        QFile::remove(cutOut.absoluteFilePath());
     }
 }
 
@@ -229,21 +296,45 @@ bool CMainFrame::TakeSingleAnswer(const matting::MattingJob& job, bool success) 
         job.name.isEmpty()) {
         return false;  // another item's answer: dropped
     }
-    if (success && !canvas_.isNull()) {
-        ui::CWaitCursor wait;
-        if (canvas_->LoadResult(LastExistingPath(job))) {
-            SetCheck(QStringLiteral("optTabEff"), true);
-            EnableControl(QStringLiteral("btnDownload"), true);
-            return true;
-        }
-        // A cut-out that cannot be read counts as a failed one.
-        shell::WriteLog(u"the cut-out answer could not be read");
+    if (success && !canvas_.isNull() && canvas_->Document().HasSource()) {
+        // Decoded and brought to the photo's size off the UI thread; the
+        // canvas takes it when it comes back, if the photo is still there.
+        const std::uint64_t photo = photoGeneration_;
+        const QString path = LastExistingPath(job);
+        const QSize photoSize = canvas_->Document().bitmaps.sourceImage.size();
+        DecodeOffUiThread(
+            this,
+            [path, photoSize] {
+                return canvas::CanvasDocument::CutOutAtPhotoSize(
+                    path.isEmpty() ? QImage() : imaging::decodeFile(path), photoSize);
+            },
+            [this, photo, itemId = job.name, path](QImage cutOut) {
+                TakeDecodedCutOut(photo, itemId, path, std::move(cutOut));
+            });
+        return true;
     }
-    ui::SetUserData(layPicImg_, QString());
-    ShowMessage(langkey::message::kQuilloraFailed, this, kMessageError);
-    workKind_ = kWorkNone;
-    SelectPage(kPageHome);
+    if (success) {
+        shell::WriteLog(u"the cut-out answer came without a photo");
+    }
+    FailSingleTask(false);
     return true;
+}
+
+void CMainFrame::TakeDecodedCutOut(std::uint64_t photo, const QString& itemId, const QString& path,
+                                   QImage cutOut) {
+    if (photo != photoGeneration_ || canvas_.isNull() || layPicImg_.isNull() ||
+        ui::UserData(layPicImg_).compare(itemId, Qt::CaseInsensitive) != 0) {
+        RemoveDroppedCutOut(path);  // the photo was replaced or left
+        return;
+    }
+    if (!cutOut.isNull() && canvas_->LoadResultImage(std::move(cutOut), path)) {
+        SetCheck(QStringLiteral("optTabEff"), true);
+        EnableControl(QStringLiteral("btnDownload"), true);
+        return;
+    }
+    // A cut-out that cannot be read counts as a failed one.
+    shell::WriteLog(u"the cut-out answer could not be read");
+    FailSingleTask(false);
 }
 
 }  // namespace quillora

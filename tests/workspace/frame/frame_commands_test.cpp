@@ -21,7 +21,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace quillora::test {
 namespace {
 
@@ -50,6 +49,7 @@ protected:
         const QString photo = MakePhoto(temp.filePath(name), size);
         inputs->pictures.push_back({photo});
         frame->StartTask(CMainFrame::kWorkPortrait, false);
+        ASSERT_TRUE(WaitFor([&] { return frame->Canvas()->Document().HasSource(); }, 10000));
         QImage cut(size, QImage::Format_ARGB32);
         cut.fill(Qt::transparent);
         for (int y = 0; y < size.height(); ++y) {
@@ -65,7 +65,7 @@ protected:
         job->name = ui::UserData(frame->FindControl(QStringLiteral("LayPicImg")));
         job->paths = {photo, cutPath};
         frame->TakeMattingAnswer(std::move(job), true);
-        ASSERT_TRUE(frame->Canvas()->Document().HasCutOut());
+        ASSERT_TRUE(WaitFor([&] { return frame->Canvas()->Document().HasCutOut(); }, 10000));
     }
     QString OutputFolder() const {
         return inputs->folder + QLatin1Char('/') + LangText(langkey::ui::kOutputPath);

@@ -15,6 +15,8 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QThreadPool>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -50,10 +52,17 @@ protected:
     QString Photo(const QString& name, QSize size = {480, 360}) {
         return MakePhoto(temp.filePath(name), size);
     }
-    // Starts a single task with the photo and waits until its job is queued.
+    // Starts a single task with the photo and waits until its decode came
+    // back: the photo is in the canvas (its job queued), or it was refused.
     void StartSingle(int kind, const QString& photo) {
         inputs->pictures.push_back({photo});
         frame->StartTask(kind, false);
+        WaitFor(
+            [&] {
+                return frame->Canvas() == nullptr || frame->Canvas()->Document().HasSource() ||
+                       frame->CurrentPage() == CMainFrame::kPageHome;
+            },
+            10000);
     }
     QString ItemId() const { return ui::UserData(frame->FindControl(QStringLiteral("LayPicImg"))); }
     // A cut-out as the worker would leave it: the photo's size, the oval
@@ -133,7 +142,7 @@ TEST_F(MainFrameFlowTest, AnswersForAnotherKindOrItemAreDroppedAndTheirFilesRemo
     // The right answer is taken in and the effect view is chosen.
     const QString good = CutOutFile(photo, QStringLiteral("good.png"));
     PostAnswer(CMainFrame::kWorkGoods, id.toUpper(), {photo, good}, true);
-    EXPECT_TRUE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_TRUE(WaitFor([&] { return frame->Canvas()->Document().HasCutOut(); }, 5000));
     EXPECT_TRUE(frame->GetCheck(QStringLiteral("optTabEff")));
     EXPECT_TRUE(QFile::exists(good));
     // The oval's middle is opaque, the corner transparent.
@@ -368,7 +377,7 @@ TEST_F(MainFrameFlowTest, AKeyTakenByAControlLeavesTheNextKeyToItsParentAlive) {
                {Photo(QStringLiteral("p.png")),
                 CutOutFile(Photo(QStringLiteral("p.png")), QStringLiteral("c.png"))},
                true);
-    ASSERT_TRUE(canvas->Document().HasCutOut());
+    ASSERT_TRUE(WaitFor([&] { return canvas->Document().HasCutOut(); }, 5000));
     canvas->SetShowResult(false);
     canvas->SetBrushEnabled(true);
     const QRect view = canvas->rect();
@@ -396,7 +405,7 @@ TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
     const QString cutOut = CutOutFile(photo, QStringLiteral("c.png"));
     PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {photo, cutOut}, true);
     canvas::CDrawPanel* canvas = frame->Canvas();
-    ASSERT_TRUE(canvas->Document().HasCutOut());
+    ASSERT_TRUE(WaitFor([&] { return canvas->Document().HasCutOut(); }, 5000));
     canvas->SetShowResult(false);
     canvas->SetBrushEnabled(true);
     const QRect view = canvas->rect();
@@ -434,6 +443,92 @@ TEST_F(MainFrameFlowTest, CtrlZAndCtrlYStepTheBrushHistory) {
         EXPECT_TRUE(yes.Shown());
     }
     EXPECT_EQ(canvas->Document().strokes.Count(), 0);
+}
+
+// Lets every decode still on a pool thread finish and its result come back.
+void SettleDecodes() {
+    QThreadPool::globalInstance()->waitForDone();
+    QApplication::processEvents();
+    QApplication::processEvents();
+}
+
+TEST_F(MainFrameFlowTest, ThePhotoDecodesWhileTheWindowKeepsRunning) {
+    // A large photo: the task starts at once and the event loop keeps
+    // turning until the decoded photo is in the canvas.
+    const QString photo = Photo(QStringLiteral("large.png"), {4000, 3000});
+    ASSERT_FALSE(photo.isEmpty());
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(5);
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start();
+    inputs->pictures.push_back({photo});
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    EXPECT_FALSE(frame->Canvas()->Document().HasSource());
+    EXPECT_FALSE(ItemId().isEmpty());
+    EXPECT_FALSE(frame->FindControl(QStringLiteral("btnDownload"))->isEnabled());
+    const int ticksAtStart = ticks;
+    ASSERT_TRUE(WaitFor([&] { return frame->Canvas()->Document().HasSource(); }, 20000));
+    EXPECT_GT(ticks, ticksAtStart);
+    EXPECT_EQ(frame->Canvas()->Document().bitmaps.sourceImage.size(), QSize(4000, 3000));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageConver);
+}
+
+TEST_F(MainFrameFlowTest, APhotoDecodedAfterTheUserLeftIsDropped) {
+    const QString large = Photo(QStringLiteral("large.png"), {4000, 3000});
+    inputs->pictures.push_back({large});
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    ASSERT_FALSE(frame->Canvas()->Document().HasSource());
+    {
+        MessageAnswer sure("btnYes");
+        ClickIn(frame.get(), "btnGoHome");
+        ASSERT_TRUE(WaitFor([&] { return sure.Shown(); }, 5000));
+    }
+    SettleDecodes();
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+    EXPECT_FALSE(frame->Canvas()->Document().HasSource());
+    EXPECT_TRUE(ItemId().isEmpty());
+
+    // Another photo chosen while the first decodes: only the last one is
+    // shown, whichever decode ends first.
+    const QString small = Photo(QStringLiteral("small.png"), {300, 200});
+    inputs->pictures.push_back({large});
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    inputs->pictures.push_back({small});
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    const QString id = ItemId();
+    SettleDecodes();
+    ASSERT_TRUE(frame->Canvas()->Document().HasSource());
+    EXPECT_EQ(frame->Canvas()->Document().sourcePath, small);
+    EXPECT_EQ(frame->Canvas()->Document().bitmaps.sourceImage.size(), QSize(300, 200));
+    EXPECT_EQ(ItemId(), id);
+}
+
+TEST_F(MainFrameFlowTest, ACutOutDecodedForAReplacedPhotoIsDroppedAndRemoved) {
+    const QString first = Photo(QStringLiteral("first.png"), {3000, 2000});
+    StartSingle(CMainFrame::kWorkPortrait, first);
+    ASSERT_TRUE(frame->Canvas()->Document().HasSource());
+    const QString cutOut = CutOutFile(first, QStringLiteral("first-cut.png"));
+    ASSERT_FALSE(cutOut.isEmpty());
+    PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {first, cutOut}, true);
+    // A new photo before the cut-out came back from its decode.
+    const QString second = Photo(QStringLiteral("second.png"), {320, 240});
+    inputs->pictures.push_back({second});
+    frame->StartTask(CMainFrame::kWorkPortrait, false);
+    SettleDecodes();
+    EXPECT_EQ(frame->Canvas()->Document().sourcePath, second);
+    EXPECT_FALSE(frame->Canvas()->Document().HasCutOut());
+    EXPECT_FALSE(frame->FindControl(QStringLiteral("btnDownload"))->isEnabled());
+    EXPECT_FALSE(QFile::exists(cutOut));
+    EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageConver);
+
+    // A cut-out of another size than the photo is brought to the photo's.
+    const QString small =
+        CutOutFile(Photo(QStringLiteral("half.png"), {160, 120}), QStringLiteral("half-cut.png"));
+    PostAnswer(CMainFrame::kWorkPortrait, ItemId(), {second, small}, true);
+    ASSERT_TRUE(WaitFor([&] { return frame->Canvas()->Document().HasCutOut(); }, 5000));
+    EXPECT_EQ(frame->Canvas()->Document().bitmaps.resultImage.size(), QSize(320, 240));
+    EXPECT_TRUE(frame->FindControl(QStringLiteral("btnDownload"))->isEnabled());
 }
 
 }  // namespace
