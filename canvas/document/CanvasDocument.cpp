@@ -137,17 +137,49 @@ bool CanvasDocument::LoadResult(const QString& path) {
 }
 
 bool CanvasDocument::LoadResultImage(QImage cutOut, const QString& path) {
+    PreparedCutOut prepared;
+    prepared.cutOut = std::move(cutOut);
+    return LoadResultImage(std::move(prepared), path);
+}
+
+CanvasDocument::PreparedCutOut CanvasDocument::PrepareCutOut(QImage decoded, QSize photo,
+                                                             float viewScale, Argb tintColour) {
+    PreparedCutOut prepared;
+    prepared.cutOut = CutOutAtPhotoSize(std::move(decoded), photo);
+    if (prepared.cutOut.isNull()) {
+        return prepared;
+    }
+    prepared.view = imaging::scaledCopy(
+        prepared.cutOut, ViewPixels(static_cast<float>(prepared.cutOut.width()) * viewScale),
+        ViewPixels(static_cast<float>(prepared.cutOut.height()) * viewScale));
+    prepared.silhouette = MakeSilhouette(prepared.cutOut, tintColour);
+    prepared.silhouetteColour = tintColour;
+    return prepared;
+}
+
+bool CanvasDocument::LoadResultImage(PreparedCutOut prepared, const QString& path) {
     ReleaseCutOut();
     bitmaps.viewResult = QImage();
     bitmaps.filterImage = QImage();
     // A cut-out without a photo, or one the photo's size cannot be given to,
-    // is refused below.
+    // is refused below. The prepared pieces belong to the cut-out only when
+    // it already had the photo's size.
+    const bool piecesFit = HasSource() && prepared.cutOut.size() == bitmaps.sourceImage.size();
     bitmaps.resultImage =
-        HasSource() ? CutOutAtPhotoSize(std::move(cutOut), bitmaps.sourceImage.size()) : QImage();
+        HasSource() ? CutOutAtPhotoSize(std::move(prepared.cutOut), bitmaps.sourceImage.size())
+                    : QImage();
     resultPath = path;
-    RebuildViewResult();
+    if (piecesFit && !prepared.view.isNull()) {
+        bitmaps.viewResult = std::move(prepared.view);
+    }
+    if (bitmaps.viewResult.isNull() || !ViewResultFitsScale()) {
+        RebuildViewResult();
+    }
     bitmaps.filterImage = imaging::copyArea(bitmaps.viewResult);
-    bitmaps.tintMask = MakeSilhouette(bitmaps.resultImage, brush.tintColour);
+    bitmaps.tintMask = (piecesFit && !prepared.silhouette.isNull() &&
+                        prepared.silhouetteColour == brush.tintColour)
+                           ? std::move(prepared.silhouette)
+                           : MakeSilhouette(bitmaps.resultImage, brush.tintColour);
     if (bitmaps.resultImage.isNull() || bitmaps.viewResult.isNull() ||
         bitmaps.filterImage.isNull() || bitmaps.tintMask.isNull() ||
         !replayer_.SetCutOut(bitmaps.resultImage)) {

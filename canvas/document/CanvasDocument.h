@@ -90,6 +90,22 @@ public:
     // photo's size by CutOutAtPhotoSize (another size is scaled here).
     bool LoadResultImage(QImage cutOut, const QString& path);
 
+    // A cut-out made ready off the UI thread: at the photo's size, its view
+    // picture at a view scale and its silhouette in a tint colour.
+    struct PreparedCutOut {
+        QImage cutOut;
+        QImage view;
+        QImage silhouette;
+        Argb silhouetteColour = 0;
+    };
+    // Uses no document state (a worker thread may run it). The cut-out is
+    // null when the decoded one is null or the photo size empty.
+    static PreparedCutOut PrepareCutOut(QImage decoded, QSize photo, float viewScale,
+                                        Argb tintColour);
+    // Takes a prepared cut-out in; a piece that no longer fits the document
+    // (another scale, another tint colour, another photo size) is made again.
+    bool LoadResultImage(PreparedCutOut prepared, const QString& path);
+
     // A decoded cut-out brought to the photo's size. Uses no document state,
     // so a worker thread may run it. Null when the cut-out is null or the
     // photo size is empty.

@@ -73,6 +73,12 @@ bool CDrawPanel::LoadResultImage(QImage cutOut, const QString& path) {
     return taken;
 }
 
+bool CDrawPanel::LoadResultImage(CanvasDocument::PreparedCutOut prepared, const QString& path) {
+    const bool taken = doc_.LoadResultImage(std::move(prepared), path);
+    update();
+    return taken;
+}
+
 void CDrawPanel::ClearDocument() {
     brushInput_.Cancel();
     doc_.ClearDocument();

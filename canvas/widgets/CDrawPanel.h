@@ -68,6 +68,7 @@ public:
     bool LoadSourceImage(QImage decoded, const QString& path, float scale = 0.0f,
                          bool clearHistory = true);
     bool LoadResultImage(QImage cutOut, const QString& path);
+    bool LoadResultImage(CanvasDocument::PreparedCutOut prepared, const QString& path);
     void ClearDocument();
 
     void SetMode(EditMode mode);

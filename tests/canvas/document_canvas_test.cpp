@@ -241,6 +241,67 @@ TEST_F(CanvasDocumentTest, DecodedPicturesAreTakenAsTheFilesWouldBe) {
     EXPECT_FALSE(empty.HasCutOut());
 }
 
+TEST_F(CanvasDocumentTest, APreparedCutOutGivesTheDocumentALoadedFileWould) {
+    // A cut-out with an edge, so a wrong view picture or silhouette shows.
+    QImage cut(40, 30, QImage::Format_ARGB32);
+    cut.fill(0u);
+    for (int y = 5; y < 25; ++y) {
+        for (int x = 10; x < 30; ++x) {
+            cut.setPixel(x, y, kCutOutPixel);
+        }
+    }
+    const QString cutPath = Save("edge.png", cut);
+    CanvasDocument fromFile;
+    fromFile.Resize(400, 300);
+    ASSERT_TRUE(fromFile.LoadSource(SaveFilled("photo.png", 40, 30, kPhotoPixel), 0.0f, true));
+    ASSERT_TRUE(fromFile.LoadResult(cutPath));
+
+    CanvasDocument prepared;
+    prepared.Resize(400, 300);
+    ASSERT_TRUE(prepared.LoadSource(dir_.filePath("photo.png"), 0.0f, true));
+    CanvasDocument::PreparedCutOut ready = CanvasDocument::PrepareCutOut(
+        QImage(cutPath), QSize(40, 30), prepared.view.Scale(), prepared.brush.tintColour);
+    ASSERT_FALSE(ready.view.isNull());
+    ASSERT_TRUE(prepared.LoadResultImage(std::move(ready), cutPath));
+    EXPECT_EQ(prepared.bitmaps.resultImage, fromFile.bitmaps.resultImage);
+    EXPECT_EQ(prepared.bitmaps.viewResult, fromFile.bitmaps.viewResult);
+    EXPECT_EQ(prepared.bitmaps.filterImage, fromFile.bitmaps.filterImage);
+    EXPECT_EQ(prepared.bitmaps.tintMask, fromFile.bitmaps.tintMask);
+
+    // Made for another scale and another tint colour: both made again.
+    CanvasDocument stale;
+    stale.Resize(400, 300);
+    ASSERT_TRUE(stale.LoadSource(dir_.filePath("photo.png"), 0.0f, true));
+    const Argb otherTint = stale.brush.tintColour ^ 0x00FFFFFFu;
+    ready = CanvasDocument::PrepareCutOut(QImage(cutPath), QSize(40, 30), stale.view.Scale() / 2.0f,
+                                          otherTint);
+    ASSERT_EQ(ready.view.size(), QSize(200, 150));
+    ASSERT_TRUE(stale.LoadResultImage(std::move(ready), cutPath));
+    EXPECT_EQ(stale.bitmaps.viewResult, fromFile.bitmaps.viewResult);
+    EXPECT_EQ(stale.bitmaps.tintMask, fromFile.bitmaps.tintMask);
+    EXPECT_EQ(stale.bitmaps.tintMask.pixel(15, 10) & 0x00FFFFFFu,
+              stale.brush.tintColour & 0x00FFFFFFu);
+
+    // Prepared for another photo size: nothing of it but the picture is
+    // used, brought to this photo's size.
+    CanvasDocument other;
+    other.Resize(400, 300);
+    ASSERT_TRUE(other.LoadSource(SaveFilled("wide.png", 80, 30, kPhotoPixel), 0.0f, true));
+    ready = CanvasDocument::PrepareCutOut(QImage(cutPath), QSize(40, 30), other.view.Scale(),
+                                          other.brush.tintColour);
+    ASSERT_TRUE(other.LoadResultImage(std::move(ready), cutPath));
+    EXPECT_EQ(other.bitmaps.resultImage.size(), QSize(80, 30));
+    EXPECT_EQ(other.bitmaps.tintMask.size(), QSize(80, 30));
+    EXPECT_EQ(other.bitmaps.viewResult.size(), other.bitmaps.viewSource.size());
+
+    // Nothing decoded: nothing prepared, and the document refuses it.
+    ready = CanvasDocument::PrepareCutOut(QImage(), QSize(40, 30), 1.0f, 0u);
+    EXPECT_TRUE(ready.cutOut.isNull());
+    EXPECT_TRUE(ready.view.isNull());
+    EXPECT_FALSE(other.LoadResultImage(std::move(ready), cutPath));
+    EXPECT_FALSE(other.HasCutOut());
+}
+
 TEST_F(CanvasDocumentTest, EraseThenAddRestoresThePhotoPixelWithItsAlpha) {
     CanvasDocument doc;
     LoadSmallPair(doc);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shell/dialogs/MyBaseWindow.h"
+#include "canvas/document/CanvasDocument.h"
 #include "workspace/frame/FrameChoosers.h"
 
 #include <QHash>
@@ -196,7 +197,7 @@ private:
     // The same for the cut-out of an answer: the effect view, or the
     // failure message.
     void TakeDecodedCutOut(std::uint64_t photo, const QString& itemId, const QString& path,
-                           QImage cutOut);
+                           canvas::CanvasDocument::PreparedCutOut cutOut);
     // The single page's failure: the item forgotten, the message, home.
     void FailSingleTask(bool unreadablePhoto);
     // A cut-out nobody will use leaves the worker's data folder.

@@ -56,21 +56,21 @@ QString LastExistingPath(const matting::MattingJob& job) {
     return {};
 }
 
-// Runs make() on a pool thread; done(picture) runs on receiver's (the UI)
+// Runs make() on a pool thread; done(result) runs on receiver's (the UI)
 // thread, and not at all once receiver is gone. make() gets its inputs by
 // value and touches no widget.
-template <typename Make, typename Done>
-void DecodeOffUiThread(QObject* receiver, Make make, Done done) {
-    auto promise = std::make_shared<QPromise<QImage>>();
-    auto* watcher = new QFutureWatcher<QImage>(receiver);
-    QObject::connect(watcher, &QFutureWatcher<QImage>::finished, receiver,
+template <typename Result, typename Make, typename Done>
+void RunOffUiThread(QObject* receiver, Make make, Done done) {
+    auto promise = std::make_shared<QPromise<Result>>();
+    auto* watcher = new QFutureWatcher<Result>(receiver);
+    QObject::connect(watcher, &QFutureWatcher<Result>::finished, receiver,
                      [watcher, done = std::move(done)]() mutable {
-                         QImage picture;
+                         Result result{};
                          if (watcher->future().resultCount() > 0) {
-                             picture = watcher->future().result();
+                             result = watcher->future().result();
                          }
                          watcher->deleteLater();
-                         done(std::move(picture));
+                         done(std::move(result));
                      });
     watcher->setFuture(promise->future());
     promise->start();
@@ -164,7 +164,7 @@ bool CMainFrame::LoadSinglePhoto(const QString& path) {
     canvas_->ClearDocument();
     canvas_->show();
     canvas_->raise();
-    DecodeOffUiThread(
+    RunOffUiThread<QImage>(
         this, [path] { return imaging::decodeFile(path); },
         [this, photo, path](QImage decoded) { TakeDecodedPhoto(photo, path, std::move(decoded)); });
     return true;
@@ -297,18 +297,23 @@ bool CMainFrame::TakeSingleAnswer(const matting::MattingJob& job, bool success) 
         return false;  // another item's answer: dropped
     }
     if (success && !canvas_.isNull() && canvas_->Document().HasSource()) {
-        // Decoded and brought to the photo's size off the UI thread; the
-        // canvas takes it when it comes back, if the photo is still there.
+        // Decoded, brought to the photo's size, its view picture and
+        // silhouette made off the UI thread; the canvas takes it when it
+        // comes back, if the photo is still there.
         const std::uint64_t photo = photoGeneration_;
         const QString path = LastExistingPath(job);
-        const QSize photoSize = canvas_->Document().bitmaps.sourceImage.size();
-        DecodeOffUiThread(
+        const canvas::CanvasDocument& doc = canvas_->Document();
+        const QSize photoSize = doc.bitmaps.sourceImage.size();
+        const float viewScale = doc.view.Scale();
+        const canvas::Argb tint = doc.brush.tintColour;
+        RunOffUiThread<canvas::CanvasDocument::PreparedCutOut>(
             this,
-            [path, photoSize] {
-                return canvas::CanvasDocument::CutOutAtPhotoSize(
-                    path.isEmpty() ? QImage() : imaging::decodeFile(path), photoSize);
+            [path, photoSize, viewScale, tint] {
+                return canvas::CanvasDocument::PrepareCutOut(
+                    path.isEmpty() ? QImage() : imaging::decodeFile(path), photoSize, viewScale,
+                    tint);
             },
-            [this, photo, itemId = job.name, path](QImage cutOut) {
+            [this, photo, itemId = job.name, path](canvas::CanvasDocument::PreparedCutOut cutOut) {
                 TakeDecodedCutOut(photo, itemId, path, std::move(cutOut));
             });
         return true;
@@ -321,13 +326,13 @@ bool CMainFrame::TakeSingleAnswer(const matting::MattingJob& job, bool success) 
 }
 
 void CMainFrame::TakeDecodedCutOut(std::uint64_t photo, const QString& itemId, const QString& path,
-                                   QImage cutOut) {
+                                   canvas::CanvasDocument::PreparedCutOut cutOut) {
     if (photo != photoGeneration_ || canvas_.isNull() || layPicImg_.isNull() ||
         ui::UserData(layPicImg_).compare(itemId, Qt::CaseInsensitive) != 0) {
         RemoveDroppedCutOut(path);  // the photo was replaced or left
         return;
     }
-    if (!cutOut.isNull() && canvas_->LoadResultImage(std::move(cutOut), path)) {
+    if (!cutOut.cutOut.isNull() && canvas_->LoadResultImage(std::move(cutOut), path)) {
         SetCheck(QStringLiteral("optTabEff"), true);
         EnableControl(QStringLiteral("btnDownload"), true);
         return;
