@@ -1,4 +1,6 @@
 // The command-line batch against the real reference service.
+#include "tests/workspace/road/ServiceProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -20,42 +22,7 @@
 namespace quillora::batch {
 namespace {
 
-// quillora-service on a free port with its own data folder.
-class BatchService {
-public:
-    bool Start(const QString& dataFolder) {
-        process_.setProgram(QStringLiteral(QUILLORA_SERVICE_PROGRAM));
-        process_.setArguments(
-            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), dataFolder});
-        process_.start();
-        if (!process_.waitForStarted(10'000)) {
-            return false;
-        }
-        const QRegularExpression listening(QStringLiteral("listening on (http://\\S+)"));
-        QByteArray out;
-        while (process_.waitForReadyRead(30'000)) {
-            out += process_.readAllStandardOutput();
-            const auto match = listening.match(QString::fromUtf8(out));
-            if (match.hasMatch()) {
-                base_ = match.captured(1);
-                return true;
-            }
-        }
-        return false;
-    }
-    ~BatchService() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    const QString& Base() const { return base_; }
-
-private:
-    QProcess process_;
-    QString base_;
-};
+using BatchService = test::ServiceProcess;
 
 // A product shot: a plain light backdrop with a dark block in the middle.
 QString MakeShot(const QString& path, QSize size) {

@@ -2,6 +2,7 @@
 // service: chosen, cut out, corrected with the brush, given a shadow, a
 // filter, a background colour and an ID-photo size, and saved.
 #include "FrameTestSupport.h"
+#include "tests/workspace/road/ServiceProcess.h"
 
 #include "app/core/language/LangKeys.h"
 #include "app/core/language/LangLookup.h"
@@ -37,43 +38,7 @@ public:
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
 
-// quillora-service on a free port with its own data folder.
-class ReferenceService {
-public:
-    bool Start(const QString& dataFolder) {
-        process_.setProgram(QStringLiteral(QUILLORA_SERVICE_PROGRAM));
-        process_.setArguments(
-            {QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--data"), dataFolder});
-        process_.setProcessChannelMode(QProcess::SeparateChannels);
-        process_.start();
-        if (!process_.waitForStarted(10'000)) {
-            return false;
-        }
-        const QRegularExpression listening(QStringLiteral("listening on (http://\\S+)"));
-        QByteArray out;
-        while (process_.waitForReadyRead(30'000)) {
-            out += process_.readAllStandardOutput();
-            const auto match = listening.match(QString::fromUtf8(out));
-            if (match.hasMatch()) {
-                base_ = match.captured(1);
-                return true;
-            }
-        }
-        return false;
-    }
-    ~ReferenceService() {
-        process_.terminate();
-        if (!process_.waitForFinished(5000)) {
-            process_.kill();
-            process_.waitForFinished(5000);
-        }
-    }
-    const QString& Base() const { return base_; }
-
-private:
-    QProcess process_;
-    QString base_;
-};
+using ReferenceService = test::ServiceProcess;
 
 class RoadOfOnePhotoTest : public ::testing::TestWithParam<int> {
 protected:
