@@ -8,6 +8,7 @@
 #include "workspace/frame/MainFrame.h"
 
 #include <QColor>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -35,6 +36,23 @@ inline QString MakePhoto(const QString& path, QSize size = {480, 360}) {
         QRectF(size.width() * 0.3, size.height() * 0.2, size.width() * 0.4, size.height() * 0.6));
     painter.end();
     return image.save(path) ? path : QString();
+}
+
+// The cut-out the service would give for MakePhoto's picture: the photo with
+// its light backdrop made transparent, written as a PNG into folder.
+inline QString WriteCutOut(const QString& photo, const QString& folder, const QString& name) {
+    QImage image = QImage(photo).convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qRed(row[x]) > 200) {
+                row[x] = 0;
+            }
+        }
+    }
+    QDir().mkpath(folder);
+    const QString path = folder + QLatin1Char('/') + name;
+    return image.save(path, "PNG") ? path : QString();
 }
 
 // Waits, running the event loop, until done() or the time is up.

@@ -84,18 +84,7 @@ protected:
     // The cut-out the worker would write: the photo with its light backdrop
     // made transparent.
     QString CutOutFor(const QString& photo, const QString& name) {
-        QImage image = QImage(photo).convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if (qRed(row[x]) > 200) {
-                    row[x] = 0;
-                }
-            }
-        }
-        QDir().mkpath(frame->Worker()->dataFolder());
-        const QString path = frame->Worker()->dataFolder() + QLatin1Char('/') + name;
-        return image.save(path, "PNG") ? path : QString();
+        return WriteCutOut(photo, frame->Worker()->dataFolder(), name);
     }
     void Answer(CListFileElementUI* element, const QStringList& paths, bool success) {
         auto job = std::make_unique<matting::MattingJob>();

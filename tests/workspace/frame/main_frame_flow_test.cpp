@@ -68,19 +68,7 @@ protected:
     // A cut-out as the worker would leave it: the photo's size, the oval
     // kept, the backdrop transparent, written into the worker's data folder.
     QString CutOutFile(const QString& photo, const QString& name) {
-        QImage image(photo);
-        image = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x) {
-                if (qRed(row[x]) > 200) {
-                    row[x] = 0;
-                }
-            }
-        }
-        QDir().mkpath(frame->Worker()->dataFolder());
-        const QString path = frame->Worker()->dataFolder() + QLatin1Char('/') + name;
-        return image.save(path, "PNG") ? path : QString();
+        return WriteCutOut(photo, frame->Worker()->dataFolder(), name);
     }
     void PostAnswer(int tag, const QString& name, const QStringList& paths, bool success) {
         auto job = std::make_unique<matting::MattingJob>();
