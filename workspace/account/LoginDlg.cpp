@@ -57,14 +57,21 @@ void CLoginDlg::OnClick(ui::TNotifyUI& msg) {
     }
 }
 
-void CLoginDlg::SendCode() {
-    if (busy_ || countdown_ > 0) {
-        return;
-    }
+QString CLoginDlg::EnteredPhone() {
     const QString phone = account::NormalisePhone(GetText(QString::fromLatin1(kPhone)));
     if (phone.isEmpty()) {
         ShowMessage(langkey::message::kInvalidMobile, this, kMessageError);
         SetControlFocus(QString::fromLatin1(kPhone));
+    }
+    return phone;
+}
+
+void CLoginDlg::SendCode() {
+    if (busy_ || countdown_ > 0) {
+        return;
+    }
+    const QString phone = EnteredPhone();
+    if (phone.isEmpty()) {
         return;
     }
     SetBusy(true);
@@ -105,10 +112,8 @@ void CLoginDlg::Submit() {
     if (busy_) {
         return;
     }
-    const QString phone = account::NormalisePhone(GetText(QString::fromLatin1(kPhone)));
+    const QString phone = EnteredPhone();
     if (phone.isEmpty()) {
-        ShowMessage(langkey::message::kInvalidMobile, this, kMessageError);
-        SetControlFocus(QString::fromLatin1(kPhone));
         return;
     }
     const QString code = account::NormaliseCode(GetText(QString::fromLatin1(kCode)));

@@ -31,6 +31,9 @@ public:
     bool Busy() const { return busy_; }
 
 private:
+    // The phone number as typed, normalised; empty (after saying so) when it is
+    // not a number.
+    QString EnteredPhone();
     void SendCode();
     void Submit();
     void CodeAnswered(const account::CodeRequestResult& result);
