@@ -14,6 +14,7 @@
 
 #include "canvas/imaging/AreaScale.h"
 #include "canvas/imaging/FileIntegrity.h"
+#include "canvas/png/PngReader.h"
 
 namespace quillora::imaging {
 
@@ -126,11 +127,51 @@ QImage decodeFirstFrame(const QString& path) {
     return toArgb32(std::move(image));
 }
 
+// Files above this are left to Qt's reader, which decodes them row by row
+// instead of holding the whole file in memory.
+constexpr qint64 kLargestPngReadWhole = qint64{512} << 20;
+
+// The common 8-bit PNGs through the fast reader. handled is false when the
+// file is not one it reads (or is damaged): Qt's reader then decides.
+QImage decodeCommonPng(const QString& path, bool& handled) {
+    handled = false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kLargestPngReadWhole) {
+        return {};
+    }
+    const QByteArray start = file.read(8);
+    const auto* startBytes = reinterpret_cast<const std::uint8_t*>(start.constData());
+    if (!png::HasPngSignature(startBytes, std::size_t(start.size())) || !file.seek(0)) {
+        return {};
+    }
+    const QByteArray bytes = file.readAll();
+    png::PngReadStatus status = png::PngReadStatus::NotPng;
+    QImage image = png::DecodePng(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                  std::size_t(bytes.size()), &status);
+    switch (status) {
+        case png::PngReadStatus::Ok:
+        case png::PngReadStatus::TooLarge:
+        case png::PngReadStatus::OutOfMemory:
+            handled = true;
+            return image;
+        case png::PngReadStatus::NotPng:
+        case png::PngReadStatus::Unsupported:
+        case png::PngReadStatus::Broken:
+            break;
+    }
+    return {};
+}
+
 }  // namespace
 
 QImage decodeFile(const QString& path) {
     if (path.isEmpty()) {
         return {};
+    }
+    bool handled = false;
+    QImage png = decodeCommonPng(path, handled);
+    if (handled) {
+        return png;
     }
     return decodeFirstFrame(path);
 }
