@@ -22,16 +22,21 @@
 #include <QApplication>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <random>
 #include <vector>
 
+#include "canvas/imaging/Imaging.h"
 #include "canvas/imaging/Parallel.h"
 #include "canvas/png/PngFile.h"
 #include "workspace/batch/ListFileElement.h"
@@ -200,6 +205,74 @@ BENCHMARK(BM_SaveOneAtATimeSerialKernels)
     ->UseRealTime();
 BENCHMARK(BM_SaveOnThePool)
     ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// One element's save split into its steps, each step's median over the
+// iterations: reading the cut-out, composing the output, encoding it. Run
+// with the element's kernels on every core (range 0) and on one (range 1).
+void BM_ElementSaveSteps(benchmark::State& state) {
+    const Inputs& in = MakeInputs();
+    std::optional<imaging::SerialKernels> serial;
+    if (state.range(0) == 1) {
+        serial.emplace();
+    }
+    batch::ElementLook look;
+    look.mode = canvas::EditMode::ChangeSize;
+    look.previewScale = 0.05f;
+    look.background.kind = canvas::BackgroundKind::Colour;
+    look.background.colour = 0xFFFFFFFFu;
+    look.background.placementRect = {0.0f, 0.0f, 200.0f, 150.0f};
+    look.background.sizePreset = 2;
+    look.background.cropApplied = true;
+    look.background.cropRect = {25.0f, 0.0f, 150.0f, 150.0f};
+    std::vector<double> decode, compose, encode;
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        const QImage cut = imaging::decodeFile(in.cutOut);
+        auto t1 = std::chrono::steady_clock::now();
+        const QImage picture = batch::RenderElementPicture(cut, look, nullptr);
+        auto t2 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(png::EncodePng(picture));
+        auto t3 = std::chrono::steady_clock::now();
+        decode.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+        compose.push_back(std::chrono::duration<double, std::milli>(t2 - t1).count());
+        encode.push_back(std::chrono::duration<double, std::milli>(t3 - t2).count());
+    }
+    const auto median = [](std::vector<double> v) {
+        std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["decode_ms"] = median(decode);
+    state.counters["compose_ms"] = median(compose);
+    state.counters["encode_ms"] = median(encode);
+}
+BENCHMARK(BM_ElementSaveSteps)
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
+
+// Reading the 12-megapixel cut-out: the program's reader beside Qt's.
+void BM_DecodeCutOut(benchmark::State& state) {
+    const Inputs& in = MakeInputs();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(imaging::decodeFile(in.cutOut));
+    }
+}
+BENCHMARK(BM_DecodeCutOut)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+void BM_DecodeCutOutWithQt(benchmark::State& state) {
+    const Inputs& in = MakeInputs();
+    for (auto _ : state) {
+        QImageReader reader(in.cutOut);
+        benchmark::DoNotOptimize(reader.read().convertToFormat(QImage::Format_ARGB32));
+    }
+}
+BENCHMARK(BM_DecodeCutOutWithQt)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->UseRealTime();
