@@ -16,6 +16,7 @@
 #include "canvas/layout/BoxDrag.h"
 #include "canvas/layout/CropBox.h"
 #include "canvas/layout/SizePresets.h"
+#include "ui/OffUiThread.h"
 #include "ui/PaintManager.h"
 
 namespace quillora {
@@ -42,7 +43,9 @@ constexpr double kDragStep = 5.0;
 constexpr int kDecodeFactor = 2;
 
 // The picture at path decoded to fit box (never enlarged), in ARGB32;
-// fullSize gets its own size. JPEG files are scaled while they are decoded.
+// fullSize gets its own size. JPEG files are scaled while they are decoded;
+// other formats are decoded whole by the program's reader (several times
+// faster than Qt's on the cut-outs' PNGs) and shrunk by area averaging.
 QImage DecodeNear(const QString& path, QSize box, QSize* fullSize) {
     QImageReader reader(path);
     reader.setAutoTransform(false);
@@ -50,8 +53,21 @@ QImage DecodeNear(const QString& path, QSize box, QSize* fullSize) {
     if (size.isValid() && qint64{size.width()} * size.height() > imaging::kMaxPixels) {
         return {};
     }
-    if (size.isValid() && (size.width() > box.width() || size.height() > box.height())) {
-        reader.setScaledSize(size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)));
+    const bool shrink =
+        size.isValid() && (size.width() > box.width() || size.height() > box.height());
+    const QSize fitted = size.scaled(box, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (shrink && reader.format() != "jpeg") {
+        const QImage whole = imaging::decodeFile(path);
+        if (whole.isNull() || whole.size() != size) {
+            return {};
+        }
+        if (fullSize != nullptr) {
+            *fullSize = size;
+        }
+        return imaging::scaledCopy(whole, fitted.width(), fitted.height());
+    }
+    if (shrink) {
+        reader.setScaledSize(fitted);
     }
     QImage picture = reader.read();
     if (picture.isNull()) {
@@ -124,12 +140,44 @@ bool CListFileElementUI::SetSource(const QString& path) {
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return false;
     }
-    QSize full;
-    QImage near = DecodeNear(path, QSize(kWidth, kHeight) * kDecodeFactor, &full);
-    if (near.isNull()) {
+    const QSize box = QSize(kWidth, kHeight) * kDecodeFactor;
+    QImageReader reader(path);
+    reader.setAutoTransform(false);
+    if (!reader.canRead()) {
         return false;
     }
-    sourceNear_ = std::move(near);
+    QSize full = reader.size();
+    const bool sizeKnown = full.isValid() && !full.isEmpty();
+    if (sizeKnown && qint64{full.width()} * full.height() > imaging::kMaxPixels) {
+        return false;
+    }
+    ++sourceGeneration_;
+    sourceNear_ = QImage();
+    sourcePending_ = false;
+    if (!sizeKnown) {
+        // A format that tells its size only by decoding is decoded here.
+        QImage near = DecodeNear(path, box, &full);
+        if (near.isNull()) {
+            return false;
+        }
+        sourceNear_ = std::move(near);
+    } else {
+        // The preview is decoded off the UI thread: adding a batch of large
+        // photos must not hold the window. The element is laid out from the
+        // size the file announces and shows the photo once it is decoded.
+        sourcePending_ = true;
+        ui::RunOffUiThread<QImage>(
+            this, [path, box] { return DecodeNear(path, box, nullptr); },
+            [this, generation = sourceGeneration_](QImage near) {
+                if (generation != sourceGeneration_) {
+                    return;
+                }
+                sourcePending_ = false;
+                sourceNear_ = std::move(near);
+                thumbSource_ = QImage();
+                update();
+            });
+    }
     photoSize_ = full;
     sourcePath_ = path;
     thumbSource_ = QImage();
@@ -141,14 +189,29 @@ bool CListFileElementUI::SetSource(const QString& path) {
 }
 
 void CListFileElementUI::SetResult(const QString& path) {
+    ++resultGeneration_;
     resultNear_ = QImage();
     thumbResult_ = QImage();
     resultPath_.clear();
+    resultPending_ = false;
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
         resultPath_ = path;
         // A cut-out file that cannot be decoded still counts as obtained;
-        // its preview stays empty and its save fails.
-        resultNear_ = DecodeNear(path, QSize(kWidth, kHeight) * kDecodeFactor, nullptr);
+        // its preview stays empty and its save fails. The loading animation
+        // goes on until the preview is decoded off the UI thread.
+        resultPending_ = true;
+        const QSize box = QSize(kWidth, kHeight) * kDecodeFactor;
+        ui::RunOffUiThread<QImage>(
+            this, [path, box] { return DecodeNear(path, box, nullptr); },
+            [this, generation = resultGeneration_](QImage near) {
+                if (generation != resultGeneration_) {
+                    return;
+                }
+                resultPending_ = false;
+                resultNear_ = std::move(near);
+                thumbResult_ = QImage();
+                update();
+            });
     }
     busy_ = false;
     succeeded_ = !resultPath_.isEmpty();
@@ -279,7 +342,7 @@ void CListFileElementUI::paintEvent(QPaintEvent* event) {
     const QSize pixels = layout_.pixels;
     if (!pixels.isEmpty()) {
         QImage preview;
-        if (!busy_ && succeeded_) {
+        if (!busy_ && succeeded_ && !resultPending_) {
             preview = batch::ComposeElementPreview(pixels, thumbResult_, look_, thumbBackground_,
                                                    checkerTile_, placementSelected_);
         } else {
@@ -306,7 +369,7 @@ void CListFileElementUI::paintEvent(QPaintEvent* event) {
     painter.setPen(QColor::fromRgba(kFrameColour));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(0, 0, width() - 1, height() - kMargin - 1));
-    if (busy_) {
+    if (ShowsAnimation()) {
         const QImage& frame = animation_.CurrentFrame();
         if (!frame.isNull()) {
             painter.drawImage(
@@ -447,7 +510,7 @@ void CListFileElementUI::timerEvent(QTimerEvent* event) {
         ui::CListContainerElementUI::timerEvent(event);
         return;
     }
-    if (busy_) {
+    if (ShowsAnimation()) {
         animation_.Advance();
         update();
     }

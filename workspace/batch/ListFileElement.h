@@ -39,11 +39,14 @@ public:
     explicit CListFileElementUI(QWidget* parent = nullptr);
     ~CListFileElementUI() override;
 
-    // The photo: decoded near preview size, the element busy. False, with
-    // nothing changed, for a missing or undecodable file.
+    // The photo, the element busy. Its preview is decoded near preview size
+    // on a pool thread; the layout follows the size the file announces at
+    // once. False, with nothing changed, for a missing file or one no decoder
+    // reads or that claims too large a size.
     bool SetSource(const QString& path);
     // The cut-out file the matting service returned; empty or missing marks
-    // the element failed. Ends the busy state either way.
+    // the element failed. Ends the busy state either way; the cut-out's
+    // preview is decoded on a pool thread.
     void SetResult(const QString& path);
     void SetBackgroundColour(canvas::ColourRef ref, bool off);
     // False when the file cannot be decoded; the background stays as it was.
@@ -68,6 +71,8 @@ public:
     const QString& ResultPath() const { return resultPath_; }
     bool IsBusy() const { return busy_; }
     bool Succeeded() const { return succeeded_; }
+    // True while a preview is still being decoded.
+    bool PreviewPending() const { return sourcePending_ || resultPending_; }
     canvas::EditMode Mode() const { return look_.mode; }
     bool PlacementSelected() const { return placementSelected_; }
     float PreviewScale() const { return layout_.scale; }
@@ -94,6 +99,7 @@ private:
     void MakeThumbnails();
     void Send(QLatin1StringView type);
     void DrawBar(QPainter& painter) const;
+    bool ShowsAnimation() const { return busy_ || (succeeded_ && resultPending_); }
     canvas::PointF PreviewOrigin() const { return {layout_.rect.x, layout_.rect.y}; }
 
     QString sourcePath_;
@@ -109,6 +115,11 @@ private:
     batch::ElementLook look_;
     bool busy_ = false;
     bool succeeded_ = true;
+    // Decodes still running, and the request each answer must belong to.
+    bool sourcePending_ = false;
+    bool resultPending_ = false;
+    unsigned sourceGeneration_ = 0;
+    unsigned resultGeneration_ = 0;
     bool placementSelected_ = false;
     bool mouseDown_ = false;
     QPoint lastPoint_;

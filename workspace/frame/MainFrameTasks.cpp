@@ -12,6 +12,7 @@
 #include "matting/worker/MattingJob.h"
 #include "matting/worker/MattingWorker.h"
 #include "ui/Controls.h"
+#include "ui/OffUiThread.h"
 #include "ui/TextSupplier.h"
 #include "workspace/core/naming/OutputNaming.h"
 
@@ -19,9 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFuture>
-#include <QFutureWatcher>
 #include <QPromise>
-#include <QThreadPool>
 
 #include <utility>
 
@@ -54,30 +53,6 @@ QString LastExistingPath(const matting::MattingJob& job) {
         }
     }
     return {};
-}
-
-// Runs make() on a pool thread; done(result) runs on receiver's (the UI)
-// thread, and not at all once receiver is gone. make() gets its inputs by
-// value and touches no widget.
-template <typename Result, typename Make, typename Done>
-void RunOffUiThread(QObject* receiver, Make make, Done done) {
-    auto promise = std::make_shared<QPromise<Result>>();
-    auto* watcher = new QFutureWatcher<Result>(receiver);
-    QObject::connect(watcher, &QFutureWatcher<Result>::finished, receiver,
-                     [watcher, done = std::move(done)]() mutable {
-                         Result result{};
-                         if (watcher->future().resultCount() > 0) {
-                             result = watcher->future().result();
-                         }
-                         watcher->deleteLater();
-                         done(std::move(result));
-                     });
-    watcher->setFuture(promise->future());
-    promise->start();
-    QThreadPool::globalInstance()->start([promise, make = std::move(make)]() {
-        promise->addResult(make());
-        promise->finish();
-    });
 }
 
 }  // namespace
@@ -164,7 +139,7 @@ bool CMainFrame::LoadSinglePhoto(const QString& path) {
     canvas_->ClearDocument();
     canvas_->show();
     canvas_->raise();
-    RunOffUiThread<QImage>(
+    ui::RunOffUiThread<QImage>(
         this, [path] { return imaging::decodeFile(path); },
         [this, photo, path](QImage decoded) { TakeDecodedPhoto(photo, path, std::move(decoded)); });
     return true;
@@ -306,7 +281,7 @@ bool CMainFrame::TakeSingleAnswer(const matting::MattingJob& job, bool success) 
         const QSize photoSize = doc.bitmaps.sourceImage.size();
         const float viewScale = doc.view.Scale();
         const canvas::Argb tint = doc.brush.tintColour;
-        RunOffUiThread<canvas::CanvasDocument::PreparedCutOut>(
+        ui::RunOffUiThread<canvas::CanvasDocument::PreparedCutOut>(
             this,
             [path, photoSize, viewScale, tint] {
                 return canvas::CanvasDocument::PrepareCutOut(

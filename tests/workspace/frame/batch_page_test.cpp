@@ -21,6 +21,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QThreadPool>
 
 #include <gtest/gtest.h>
 
@@ -318,6 +319,68 @@ TEST_F(BatchPageTest, PreviewScaleAndTheBarsMiddleColumnDeletes) {
     QApplication::processEvents();
     EXPECT_TRUE(page->Elements().empty());
     EXPECT_EQ(frame->CurrentPage(), CMainFrame::kPageHome);
+}
+
+TEST_F(BatchPageTest, PreviewsAreDecodedOffTheUiThreadAndOnlyTheNewestCutOutIsShown) {
+    const QString photo = Photo("big.jpg", {2000, 1400});
+    // The stale cut-out is the larger one, so its decode ends last.
+    const auto solid = [&](const char* name, QRgb colour, QSize size) {
+        QImage picture(size, QImage::Format_ARGB32);
+        picture.fill(colour);
+        const QString path = temp.filePath(QString::fromLatin1(name));
+        EXPECT_TRUE(picture.save(path, "PNG"));
+        return path;
+    };
+    const QString red = solid("red.png", 0xFFFF0000u, {4000, 2800});
+    const QString blue = solid("blue.png", 0xFF0000FFu, {500, 350});
+
+    CListFileElementUI element;
+    element.resize(CListFileElementUI::kWidth, CListFileElementUI::kHeight);
+    ASSERT_TRUE(element.SetSource(photo));
+    // Laid out from the size the file announces, before anything is decoded;
+    // the preview arrives only through the UI thread's event loop.
+    EXPECT_FLOAT_EQ(element.PreviewScale(), 0.1f);
+    EXPECT_TRUE(element.PreviewPending());
+    ASSERT_TRUE(WaitFor([&] { return !element.PreviewPending(); }, 10000));
+
+    element.SetResult(red);
+    element.SetResult(blue);  // the red decode's answer must not win
+    EXPECT_TRUE(element.Succeeded());
+    EXPECT_FALSE(element.IsBusy());
+    ASSERT_TRUE(WaitFor([&] { return !element.PreviewPending(); }, 10000));
+    // Every decode done and its answer delivered: a late red one would land here.
+    QThreadPool::globalInstance()->waitForDone();
+    QApplication::processEvents();
+    const QImage shown = element.grab().toImage();
+    const QRectF rect(element.PreviewRect().x, element.PreviewRect().y, element.PreviewRect().w,
+                      element.PreviewRect().h);
+    const QColor centre = shown.pixelColor(rect.center().toPoint());
+    EXPECT_GT(centre.blue(), 200);
+    EXPECT_LT(centre.red(), 60);
+
+    // An element that goes away while its previews are decoded.
+    auto leaving = std::make_unique<CListFileElementUI>();
+    ASSERT_TRUE(leaving->SetSource(photo));
+    leaving->SetResult(red);
+    leaving.reset();
+    WaitFor([] { return false; }, 300);
+
+    // Files no decoder reads, or that claim an absurd size, are refused at once.
+    QFile junk(temp.filePath("junk.jpg"));
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is not a picture");
+    junk.close();
+    CListFileElementUI refused;
+    EXPECT_FALSE(refused.SetSource(junk.fileName()));
+    QFile huge(temp.filePath("huge.png"));
+    ASSERT_TRUE(huge.open(QIODevice::WriteOnly));
+    // Signature and a header chunk announcing 100000 x 100000 pixels.
+    huge.write(
+        QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000186a0000186a008060000"
+                            "00d3c4b4e3"));
+    huge.close();
+    EXPECT_FALSE(refused.SetSource(huge.fileName()));
+    EXPECT_TRUE(refused.SourcePath().isEmpty());
 }
 
 TEST_F(BatchPageTest, FailedElementsDownloadSendsNothing) {
