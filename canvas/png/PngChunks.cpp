@@ -1,6 +1,6 @@
 #include "canvas/png/PngChunks.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <array>
 
@@ -34,11 +34,9 @@ bool WriteChunk(QIODevice& device, const char (&type)[5], const std::uint8_t* da
     for (int i = 0; i < 4; ++i) {
         head[4 + i] = static_cast<std::uint8_t>(type[i]);
     }
-    uLong crc = crc32(0L, head.data() + 4, 4);
-    // A null buffer would make crc32 return its initial value instead.
+    std::uint32_t crc = libdeflate_crc32(0, head.data() + 4, 4);
     if (size > 0) {
-        // zlib's crc32 takes a 32-bit length; chunks stay far below that.
-        crc = crc32(crc, data, static_cast<uInt>(size));
+        crc = libdeflate_crc32(crc, data, size);
     }
     std::array<std::uint8_t, 4> tail{};
     PutBigEndian(tail.data(), static_cast<std::uint32_t>(crc));
