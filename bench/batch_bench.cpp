@@ -166,10 +166,9 @@ void BM_BatchMemory(benchmark::State& state) {
 }
 BENCHMARK(BM_BatchMemory)->Iterations(1)->Unit(benchmark::kMillisecond);
 
-// The save tasks of a batch, as the batch page makes them: a white
-// background and preset 2 (1 : 1) on a 220-pixel preview.
-std::vector<batch::ElementSaveTask> SaveTasks(const QString& folder) {
-    const Inputs& in = MakeInputs();
+// The look the batch page gives every element: a white background and
+// preset 2 (1 : 1) on a 220-pixel preview.
+batch::ElementLook BatchLook() {
     batch::ElementLook look;
     look.mode = canvas::EditMode::ChangeSize;
     look.previewScale = 0.05f;
@@ -179,6 +178,13 @@ std::vector<batch::ElementSaveTask> SaveTasks(const QString& folder) {
     look.background.sizePreset = 2;
     look.background.cropApplied = true;
     look.background.cropRect = {25.0f, 0.0f, 150.0f, 150.0f};
+    return look;
+}
+
+// The save tasks of a batch, as the batch page makes them.
+std::vector<batch::ElementSaveTask> SaveTasks(const QString& folder) {
+    const Inputs& in = MakeInputs();
+    const batch::ElementLook look = BatchLook();
     std::vector<batch::ElementSaveTask> tasks;
     for (int i = 0; i < BatchSize(); ++i) {
         const QString path = QStringLiteral("%1/e%2.png").arg(folder).arg(i);
@@ -239,15 +245,7 @@ void BM_ElementSaveSteps(benchmark::State& state) {
     if (state.range(0) == 1) {
         serial.emplace();
     }
-    batch::ElementLook look;
-    look.mode = canvas::EditMode::ChangeSize;
-    look.previewScale = 0.05f;
-    look.background.kind = canvas::BackgroundKind::Colour;
-    look.background.colour = 0xFFFFFFFFu;
-    look.background.placementRect = {0.0f, 0.0f, 200.0f, 150.0f};
-    look.background.sizePreset = 2;
-    look.background.cropApplied = true;
-    look.background.cropRect = {25.0f, 0.0f, 150.0f, 150.0f};
+    const batch::ElementLook look = BatchLook();
     std::vector<double> decode, compose, encode;
     for (auto _ : state) {
         auto t0 = std::chrono::steady_clock::now();

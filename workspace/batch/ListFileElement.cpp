@@ -151,67 +151,60 @@ bool CListFileElementUI::SetSource(const QString& path) {
     if (sizeKnown && qint64{full.width()} * full.height() > imaging::kMaxPixels) {
         return false;
     }
-    ++sourceGeneration_;
-    sourceNear_ = QImage();
-    sourcePending_ = false;
+    ++source_.generation;
+    source_.near = QImage();
+    source_.pending = false;
     if (!sizeKnown) {
         // A format that tells its size only by decoding is decoded here.
         QImage near = DecodeNear(path, box, &full);
         if (near.isNull()) {
             return false;
         }
-        sourceNear_ = std::move(near);
+        source_.near = std::move(near);
     } else {
         // The preview is decoded off the UI thread: adding a batch of large
         // photos must not hold the window. The element is laid out from the
         // size the file announces and shows the photo once it is decoded.
-        sourcePending_ = true;
-        ui::RunOffUiThread<QImage>(
-            this, [path, box] { return DecodeNear(path, box, nullptr); },
-            [this, generation = sourceGeneration_](QImage near) {
-                if (generation != sourceGeneration_) {
-                    return;
-                }
-                sourcePending_ = false;
-                sourceNear_ = std::move(near);
-                thumbSource_ = QImage();
-                update();
-            });
+        DecodePreviewLater(path, source_);
     }
     photoSize_ = full;
     sourcePath_ = path;
-    thumbSource_ = QImage();
-    thumbResult_ = QImage();
+    source_.thumb = QImage();
+    result_.thumb = QImage();
     busy_ = true;
     LayOut();
     update();
     return true;
 }
 
+void CListFileElementUI::DecodePreviewLater(const QString& path, Preview& preview) {
+    preview.pending = true;
+    const QSize box = QSize(kWidth, kHeight) * kDecodeFactor;
+    ui::RunOffUiThread<QImage>(
+        this, [path, box] { return DecodeNear(path, box, nullptr); },
+        [this, &preview, generation = preview.generation](QImage near) {
+            if (generation != preview.generation) {
+                return;  // a newer picture was asked for meanwhile
+            }
+            preview.pending = false;
+            preview.near = std::move(near);
+            preview.thumb = QImage();
+            update();
+        });
+}
+
 void CListFileElementUI::SetResult(const QString& path) {
-    ++resultGeneration_;
-    resultNear_ = QImage();
-    thumbResult_ = QImage();
+    ++result_.generation;
+    result_.near = QImage();
+    result_.thumb = QImage();
     resultPath_.clear();
-    resultPending_ = false;
+    result_.pending = false;
     if (!path.isEmpty() && QFileInfo(path).isFile()) {
         resultPath_ = path;
         // A cut-out file that cannot be decoded still counts as obtained;
         // its preview stays empty and its save fails. The loading animation
         // goes on until the preview is decoded off the UI thread.
-        resultPending_ = true;
-        const QSize box = QSize(kWidth, kHeight) * kDecodeFactor;
-        ui::RunOffUiThread<QImage>(
-            this, [path, box] { return DecodeNear(path, box, nullptr); },
-            [this, generation = resultGeneration_](QImage near) {
-                if (generation != resultGeneration_) {
-                    return;
-                }
-                resultPending_ = false;
-                resultNear_ = std::move(near);
-                thumbResult_ = QImage();
-                update();
-            });
+        DecodePreviewLater(path, result_);
     }
     busy_ = false;
     succeeded_ = !resultPath_.isEmpty();
@@ -282,8 +275,8 @@ void CListFileElementUI::LayOut() {
         laidOutPixels_ = layout_.pixels;
         bg.placementRect = {};
         bg.cropRect = {};
-        thumbSource_ = QImage();
-        thumbResult_ = QImage();
+        source_.thumb = QImage();
+        result_.thumb = QImage();
         thumbBackground_ = QImage();
     }
     look_.previewScale = layout_.scale;
@@ -299,11 +292,11 @@ void CListFileElementUI::LayOut() {
 
 void CListFileElementUI::MakeThumbnails() {
     const QSize size = layout_.pixels;
-    if (thumbSource_.isNull()) {
-        thumbSource_ = Scaled(sourceNear_, size);
+    if (source_.thumb.isNull()) {
+        source_.thumb = Scaled(source_.near, size);
     }
-    if (thumbResult_.isNull()) {
-        thumbResult_ = Scaled(resultNear_, size);
+    if (result_.thumb.isNull()) {
+        result_.thumb = Scaled(result_.near, size);
     }
     if (thumbBackground_.isNull() && look_.background.kind == canvas::BackgroundKind::Picture) {
         thumbBackground_ = Scaled(look_.backgroundPicture, size);
@@ -342,8 +335,8 @@ void CListFileElementUI::paintEvent(QPaintEvent* event) {
     const QSize pixels = layout_.pixels;
     if (!pixels.isEmpty()) {
         QImage preview;
-        if (!busy_ && succeeded_ && !resultPending_) {
-            preview = batch::ComposeElementPreview(pixels, thumbResult_, look_, thumbBackground_,
+        if (!busy_ && succeeded_ && !result_.pending) {
+            preview = batch::ComposeElementPreview(pixels, result_.thumb, look_, thumbBackground_,
                                                    checkerTile_, placementSelected_);
         } else {
             preview = imaging::newBitmap(pixels.width(), pixels.height());
@@ -351,8 +344,8 @@ void CListFileElementUI::paintEvent(QPaintEvent* event) {
                 preview.fill(0x00FFFFFFu);
                 QPainter p(&preview);
                 p.setRenderHint(QPainter::SmoothPixmapTransform);
-                if (!thumbSource_.isNull()) {
-                    p.drawImage(QRect(QPoint(0, 0), pixels), thumbSource_);
+                if (!source_.thumb.isNull()) {
+                    p.drawImage(QRect(QPoint(0, 0), pixels), source_.thumb);
                 }
                 if (!succeeded_) {
                     p.setRenderHint(QPainter::TextAntialiasing);

@@ -72,7 +72,7 @@ public:
     bool IsBusy() const { return busy_; }
     bool Succeeded() const { return succeeded_; }
     // True while a preview is still being decoded.
-    bool PreviewPending() const { return sourcePending_ || resultPending_; }
+    bool PreviewPending() const { return source_.pending || result_.pending; }
     canvas::EditMode Mode() const { return look_.mode; }
     bool PlacementSelected() const { return placementSelected_; }
     float PreviewScale() const { return layout_.scale; }
@@ -95,31 +95,36 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // A picture shown in the preview: decoded near preview size on a pool
+    // thread, and scaled to the preview's size when painted.
+    struct Preview {
+        QImage near;
+        QImage thumb;
+        bool pending = false;     // its decode is still running
+        unsigned generation = 0;  // the request an answer must belong to
+    };
+
     void LayOut();
     void MakeThumbnails();
     void Send(QLatin1StringView type);
     void DrawBar(QPainter& painter) const;
-    bool ShowsAnimation() const { return busy_ || (succeeded_ && resultPending_); }
+    // Decodes path near preview size on a pool thread into preview, unless a
+    // newer request for it comes first.
+    void DecodePreviewLater(const QString& path, Preview& preview);
+    bool ShowsAnimation() const { return busy_ || (succeeded_ && result_.pending); }
     canvas::PointF PreviewOrigin() const { return {layout_.rect.x, layout_.rect.y}; }
 
     QString sourcePath_;
     QString resultPath_;
-    QSize photoSize_;     // the photo's own size
-    QImage sourceNear_;   // the photo decoded near preview size
-    QImage resultNear_;   // the cut-out decoded near preview size
-    QImage thumbSource_;  // at the preview's size, made when painted
-    QImage thumbResult_;
+    QSize photoSize_;  // the photo's own size
+    Preview source_;   // the photo
+    Preview result_;   // the cut-out
     QImage thumbBackground_;
     batch::PreviewLayout layout_;
     QSize laidOutPixels_;
     batch::ElementLook look_;
     bool busy_ = false;
     bool succeeded_ = true;
-    // Decodes still running, and the request each answer must belong to.
-    bool sourcePending_ = false;
-    bool resultPending_ = false;
-    unsigned sourceGeneration_ = 0;
-    unsigned resultGeneration_ = 0;
     bool placementSelected_ = false;
     bool mouseDown_ = false;
     QPoint lastPoint_;
