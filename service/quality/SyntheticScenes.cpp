@@ -4,6 +4,9 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/objdetect.hpp>
 
+#include <algorithm>
+#include <string_view>
+
 #include "service/quality/SceneParts.h"
 #include "service/segment/FaceFinder.h"
 
@@ -16,6 +19,10 @@ const char* const kScenePhotoNames[] = {
     "chelsea.png", "coffee.png", "motorcycle_left.png",   "rocket.jpg", "brick.png", "grass.png",
     "gravel.png",  "ihc.png",    "hubble_deep_field.jpg", "retina.jpg"};
 const char* const kPortraitName = "astronaut.png";
+// Those that are photographs of one big subject rather than of scenery or
+// texture: the cat, the cup and saucer, the motorcycle, the rocket.
+const char* const kPhotosWithSubject[] = {"chelsea.png", "coffee.png", "motorcycle_left.png",
+                                          "rocket.jpg"};
 
 // Large scenes are drawn at twice their size only, to keep memory in bounds.
 int SupersampleFor(cv::Size size) {
@@ -86,6 +93,18 @@ void LowerEdgeContrast(cv::RNG& rng, scene::Foreground& fg, const cv::Mat& backg
     mixed.convertTo(fg.colour, CV_8UC3);
 }
 
+// The generator's start state for one scene. Numbers that differ in a few
+// low bits are spread over the whole state first: cv::RNG's first draws from
+// such neighbouring states are alike (its first uniform(0, 10) was odd for
+// every scene, so half of the photographs never showed as a background).
+std::uint64_t SceneStartState(SceneKind kind, std::uint64_t index) {
+    std::uint64_t z = 0x9E3779B97F4A7C15ULL * (index * 4 + static_cast<std::uint64_t>(kind) + 1);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return z != 0 ? z : 1;  // cv::RNG replaces a zero state with its own
+}
+
 }  // namespace
 
 bool HasHoles(const cv::Mat& alpha) {
@@ -151,6 +170,11 @@ ScenePhotos ScenePhotos::LoadInstalled() {
         cv::Mat photo = cv::imread((folder / name).string(), cv::IMREAD_COLOR);
         if (!photo.empty()) {
             photos.scenes.push_back(photo);
+            photos.withSubject.push_back(std::find_if(std::begin(kPhotosWithSubject),
+                                                      std::end(kPhotosWithSubject),
+                                                      [name](const char* other) {
+                                                          return std::string_view(name) == other;
+                                                      }) != std::end(kPhotosWithSubject));
         }
     }
     cv::Mat portrait = cv::imread((folder / kPortraitName).string(), cv::IMREAD_COLOR);
@@ -166,7 +190,7 @@ ScenePhotos ScenePhotos::LoadInstalled() {
 
 Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const ScenePhotos& photos) {
     // The scene's random state follows from its kind and number alone.
-    cv::RNG rng(0x9E3779B97F4A7C15ULL ^ (index * 4 + static_cast<std::uint64_t>(kind) + 1));
+    cv::RNG rng(SceneStartState(kind, index));
     const int supersample = SupersampleFor(size);
     const bool person = SceneSubject(kind) == Subject::Person;
     const bool plain = kind == SceneKind::ObjectPlain || kind == SceneKind::PersonPlain;
@@ -174,10 +198,16 @@ Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const SceneP
     // is camouflaged in its own surroundings.
     ScenePhotos textures = photos;
     cv::Mat backgroundPhoto;
+    bool backgroundHasSubject = false;
     if (!plain && photos.HasPhotos()) {
         const int pick = rng.uniform(0, static_cast<int>(photos.scenes.size()));
         backgroundPhoto = photos.scenes[pick];
+        backgroundHasSubject =
+            pick < static_cast<int>(photos.withSubject.size()) && photos.withSubject[pick];
         textures.scenes.erase(textures.scenes.begin() + pick);
+        if (pick < static_cast<int>(textures.withSubject.size())) {
+            textures.withSubject.erase(textures.withSubject.begin() + pick);
+        }
     }
     scene::Foreground fg = person ? scene::MakePerson(rng, size, supersample, textures)
                                   : scene::MakeObject(rng, size, supersample, textures);
@@ -195,7 +225,7 @@ Scene MakeScene(SceneKind kind, cv::Size size, std::uint64_t index, const SceneP
         LowerEdgeContrast(rng, fg, background);
         lowContrast = true;
     }
-    return {Composite(fg, background, rng), fg.alpha, lowContrast};
+    return {Composite(fg, background, rng), fg.alpha, lowContrast, backgroundHasSubject};
 }
 
 }  // namespace quillora::service

@@ -27,6 +27,10 @@ struct Scene {
     cv::Mat alpha;  // 8-bit, the exact coverage of the foreground
     // The subject's colour was brought near the background's along its outline.
     bool lowContrastEdge = false;
+    // The background is a photograph of one big thing of its own (a cat, a cup
+    // filling the frame, a motorcycle, a rocket on its pad) with the subject
+    // set in front of it: a person asked for "the object" might name either.
+    bool backgroundHasSubject = false;
 };
 
 // What makes a subject's outline hard, read from its true alpha: background
@@ -40,8 +44,11 @@ bool HasThinParts(const cv::Mat& alpha);
 // and drawn textures instead.
 struct ScenePhotos {
     std::vector<cv::Mat> scenes;  // colour photographs for backgrounds and textures
-    cv::Mat portrait;             // a photo with a frontal face, for person scenes
-    cv::Rect portraitFace;        // the face inside it
+    // Per photograph: it shows one big subject of its own rather than
+    // scenery or texture (same length as `scenes`, or empty for none).
+    std::vector<bool> withSubject;
+    cv::Mat portrait;       // a photo with a frontal face, for person scenes
+    cv::Rect portraitFace;  // the face inside it
 
     static ScenePhotos LoadInstalled();
     bool HasPhotos() const { return !scenes.empty(); }

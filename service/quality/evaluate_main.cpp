@@ -2,10 +2,14 @@
 // alpha is known, and times whole answers for 12-megapixel photos.
 //
 //   quillora-matting-eval [--count N] [--timing N] [--dump DIR] [--model FILE]
-//                         [--model-side N] [--photo FILE]...
+//                         [--model-side N] [--photo FILE]... [--cache DIR]
 //
 // With --model the learned segmenter is asked first (as in the service),
-// otherwise the classical one alone.
+// otherwise the classical one alone. --cache keeps the network's coarse
+// answer for each generated scene in DIR and reads it back on the next run,
+// so that a change to what follows the network is measured in seconds; the
+// folder must be emptied whenever the model or the network's own step
+// changes.
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgcodecs.hpp>
@@ -49,6 +53,7 @@ struct Options {
     std::filesystem::path model;
     int modelSide = LearnedSegmenter::kDefaultSide;
     std::vector<std::filesystem::path> photos;  // real photos: which answer, no score
+    std::filesystem::path cache;
 };
 
 Options ParseOptions(int argc, char** argv) {
@@ -71,6 +76,8 @@ Options ParseOptions(int argc, char** argv) {
             options.modelSide = std::atoi(argv[i + 1]);
         } else if (name == "--photo") {
             options.photos.emplace_back(argv[i + 1]);
+        } else if (name == "--cache") {
+            options.cache = argv[i + 1];
         } else if (name == "--verbose") {
             options.verbose = std::atoi(argv[i + 1]) != 0;
         }
@@ -85,6 +92,41 @@ double ProcessorSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// The learned segmenter's coarse answer for a generated scene, from the
+// cache folder when it holds one (an empty answer is kept as an empty file).
+cv::Mat LearnedAnswer(const Segmenter& learned, const cv::Mat& photo, Subject subject,
+                      const std::filesystem::path& cache, const std::string& name) {
+    if (cache.empty()) {
+        return learned.Segment(photo, subject);
+    }
+    const std::filesystem::path file = cache / (name + ".png");
+    std::error_code error;
+    if (std::filesystem::exists(file, error)) {
+        if (std::filesystem::file_size(file, error) == 0) {
+            return {};
+        }
+        cv::Mat kept = cv::imread(file.string(), cv::IMREAD_GRAYSCALE);
+        if (!kept.empty()) {
+            return kept;
+        }
+    }
+    cv::Mat matte = learned.Segment(photo, subject);
+    std::filesystem::create_directories(cache, error);
+    if (matte.empty()) {
+        std::FILE* empty = std::fopen(file.string().c_str(), "wb");
+        if (empty) {
+            std::fclose(empty);
+        }
+    } else {
+        cv::imwrite(file.string(), matte);
+    }
+    return matte;
+}
+
+bool SceneKindIsCluttered(SceneKind kind) {
+    return kind == SceneKind::ObjectCluttered || kind == SceneKind::PersonCluttered;
 }
 
 double Seconds(Clock::time_point since) {
@@ -158,7 +200,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s: not read, or no model\n", file.string().c_str());
             continue;
         }
-        const cv::Mat learnedMatte = learned->Segment(photo, Subject::Object);
+        const cv::Mat learnedMatte = LearnedAnswer(*learned, photo, Subject::Object, options.cache,
+                                                   "photo-" + file.stem().string());
         const cv::Mat classicalMatte = classical.Segment(photo, Subject::Object);
         const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
         const cv::Mat checked =
@@ -203,6 +246,12 @@ int main(int argc, char** argv) {
         Tally holes(std::string(SceneKindName(kind)) + ", with holes", ways.size());
         Tally thin(std::string(SceneKindName(kind)) + ", thin parts", ways.size());
         Tally faint(std::string(SceneKindName(kind)) + ", low-contrast edge", ways.size());
+        // Photographs of one big subject of their own make the subject
+        // ambiguous; their scenes are counted apart as well as in the row.
+        Tally scenery(std::string(SceneKindName(kind)) + ", scenery or texture behind",
+                      ways.size());
+        Tally ownSubject(std::string(SceneKindName(kind)) + ", a photo's own subject behind",
+                         ways.size());
         for (int s = 0; s < static_cast<int>(std::size(kSizes)); ++s) {
             if (options.size >= 0 && options.size != s) {
                 continue;
@@ -214,7 +263,10 @@ int main(int argc, char** argv) {
                 const cv::Mat classicalMatte = classical.Segment(scene.photo, subject);
                 std::vector<cv::Mat> coarse;
                 if (learned) {
-                    const cv::Mat learnedMatte = learned->Segment(scene.photo, subject);
+                    const cv::Mat learnedMatte =
+                        LearnedAnswer(*learned, scene.photo, subject, options.cache,
+                                      std::to_string(static_cast<int>(kind)) + "-" +
+                                          std::to_string(size.width) + "-" + std::to_string(i));
                     const cv::Mat alone = learnedMatte.empty() ? classicalMatte : learnedMatte;
                     const cv::Mat checked =
                         learnedMatte.empty()
@@ -259,6 +311,9 @@ int main(int argc, char** argv) {
                     }
                 }
                 all.Add(scores, hardIous);
+                if (SceneKindIsCluttered(kind)) {
+                    (scene.backgroundHasSubject ? ownSubject : scenery).Add(scores, hardIous);
+                }
                 if (HasHoles(scene.alpha)) {
                     holes.Add(scores, hardIous);
                 }
@@ -269,10 +324,11 @@ int main(int argc, char** argv) {
                     faint.Add(scores, hardIous);
                 }
                 if (options.verbose) {
-                    std::fprintf(stderr, "%d %dx%d #%d:%s%s%s", static_cast<int>(kind), size.width,
-                                 size.height, i, HasHoles(scene.alpha) ? " holes" : "",
+                    std::fprintf(stderr, "%d %dx%d #%d:%s%s%s%s", static_cast<int>(kind),
+                                 size.width, size.height, i, HasHoles(scene.alpha) ? " holes" : "",
                                  HasThinParts(scene.alpha) ? " thin" : "",
-                                 scene.lowContrastEdge ? " low-contrast" : "");
+                                 scene.lowContrastEdge ? " low-contrast" : "",
+                                 scene.backgroundHasSubject ? " own-subject-behind" : "");
                     for (std::size_t w = 0; w < scores.size(); ++w) {
                         std::fprintf(stderr, " | %s IoU %.3f error %.4f", ways[w].c_str(),
                                      scores[w].iou, scores[w].meanError);
@@ -282,6 +338,11 @@ int main(int argc, char** argv) {
             }
         }
         all.Print(ways);
+        for (const Tally* part : {&scenery, &ownSubject}) {
+            if (part->count > 0) {
+                part->Print(ways);
+            }
+        }
         for (const Tally* part : {&holes, &thin, &faint}) {
             if (part->count > 0 && SceneSubject(kind) == Subject::Object) {
                 tallies.push_back(*part);

@@ -7,6 +7,9 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <cmath>
+#include <vector>
+
 #include "service/quality/MatteScore.h"
 #include "service/quality/SyntheticScenes.h"
 #include "service/segment/ClassicalSegmenter.h"
@@ -105,6 +108,83 @@ TEST(SyntheticScenes, ObjectsIncludeHolesThinPartsAndLowContrastEdges) {
     // The backdrop is chosen to stand apart from the subject; a lowered edge
     // has clearly less contrast left than the others on average.
     EXPECT_LT(faintContrast / faint, 0.6 * otherContrast / (kScenes - faint));
+}
+
+// Ten stand-in photographs of ten different flat colours: over a few dozen
+// scenes each one shows up as a background, for objects and for people.
+TEST(SyntheticScenes, EveryPhotographServesAsABackground) {
+    ScenePhotos photos;
+    std::vector<cv::Vec3b> colours;
+    for (int i = 0; i < 10; ++i) {
+        const cv::Vec3b colour(static_cast<uchar>(25 * i), static_cast<uchar>(250 - 25 * i),
+                               static_cast<uchar>(i % 2 ? 40 : 200));
+        colours.push_back(colour);
+        photos.scenes.emplace_back(60, 80, CV_8UC3, cv::Scalar(colour[0], colour[1], colour[2]));
+    }
+    for (const SceneKind kind : {SceneKind::ObjectCluttered, SceneKind::PersonCluttered}) {
+        std::vector<int> uses(colours.size(), 0);
+        for (std::uint64_t i = 0; i < 60; ++i) {
+            const Scene scene = MakeScene(kind, {80, 60}, i, photos);
+            const cv::Scalar behind = cv::mean(scene.photo, scene.alpha == 0);
+            int nearest = 0;
+            double best = 1e9;
+            for (std::size_t c = 0; c < colours.size(); ++c) {
+                const double d = std::abs(behind[0] - colours[c][0]) +
+                                 std::abs(behind[1] - colours[c][1]) +
+                                 std::abs(behind[2] - colours[c][2]);
+                if (d < best) {
+                    best = d;
+                    nearest = static_cast<int>(c);
+                }
+            }
+            ASSERT_LT(best, 12) << "scene " << i << " shows no single photograph";
+            ++uses[nearest];
+        }
+        for (std::size_t c = 0; c < uses.size(); ++c) {
+            EXPECT_GT(uses[c], 0) << "photograph " << c << " never behind a "
+                                  << SceneKindName(kind);
+        }
+    }
+}
+
+// Stand-in photographs of two flat, far-apart colours: the red ones count as
+// photographs of one big subject of their own, the blue ones as scenery. What
+// a scene's background shows tells which one it was cut from.
+TEST(SyntheticScenes, ScenesSayWhenTheirBackgroundHasASubjectOfItsOwn) {
+    const cv::Mat red(90, 120, CV_8UC3, cv::Scalar(0, 0, 220));
+    const cv::Mat blue(90, 120, CV_8UC3, cv::Scalar(220, 0, 0));
+    ScenePhotos photos;
+    photos.scenes = {red, blue, blue, red, blue, red, blue};
+    photos.withSubject = {true, false, false, true, false, true, false};
+    int fromSubjectPhoto = 0;
+    int fromScenery = 0;
+    for (std::uint64_t i = 0; i < 16; ++i) {
+        for (const SceneKind kind : {SceneKind::ObjectCluttered, SceneKind::PersonCluttered}) {
+            const Scene scene = MakeScene(kind, {120, 90}, i, photos);
+            // Mean colour where the subject does not reach at all.
+            const cv::Scalar behind = cv::mean(scene.photo, scene.alpha == 0);
+            const bool red = behind[2] > 150 && behind[0] < 60;
+            const bool blue = behind[0] > 150 && behind[2] < 60;
+            ASSERT_NE(red, blue) << "scene " << i << " shows neither photograph";
+            EXPECT_EQ(scene.backgroundHasSubject, red) << "scene " << i;
+            (red ? fromSubjectPhoto : fromScenery) += 1;
+        }
+    }
+    EXPECT_GT(fromSubjectPhoto, 0);
+    EXPECT_GT(fromScenery, 0);
+
+    // Plain backdrops, drawn clutter and photographs not marked either way
+    // have no subject of their own behind the subject.
+    for (std::uint64_t i = 0; i < 4; ++i) {
+        EXPECT_FALSE(MakeScene(SceneKind::ObjectPlain, {120, 90}, i, photos).backgroundHasSubject);
+        EXPECT_FALSE(MakeScene(SceneKind::ObjectCluttered, {120, 90}, i, ScenePhotos{})
+                         .backgroundHasSubject);
+    }
+    photos.withSubject.clear();
+    for (std::uint64_t i = 0; i < 4; ++i) {
+        EXPECT_FALSE(
+            MakeScene(SceneKind::ObjectCluttered, {120, 90}, i, photos).backgroundHasSubject);
+    }
 }
 
 TEST(MattingQuality, ObjectsOnPlainBackdropsComeOutWhole) {
