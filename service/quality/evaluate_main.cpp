@@ -33,6 +33,7 @@
 #include "service/segment/ForegroundColour.h"
 #include "service/segment/LearnedSegmenter.h"
 #include "service/segment/MatteAgreement.h"
+#include "service/segment/Openings.h"
 #include "service/server/MattingAnswer.h"
 
 namespace {
@@ -204,19 +205,28 @@ int main(int argc, char** argv) {
                                                    "photo-" + file.stem().string());
         const cv::Mat classicalMatte = classical.Segment(photo, Subject::Object);
         const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
-        const cv::Mat checked =
+        cv::Mat checked =
             ChooseMatte(learnedMatte, Subject::Object, [&] { return classicalMatte; });
-        std::printf(
-            "%s: unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
-            file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
-            c.areaRatio,
-            learnedMatte.empty() || checked.data == learnedMatte.data ? "learned" : "classical");
+        double opened = 0;
+        if (!learnedMatte.empty() && checked.data == learnedMatte.data) {
+            checked = OpenEnclosedBackground(photo, checked);
+            opened = 1.0 - double(cv::countNonZero(checked >= 127)) /
+                               std::max(1, cv::countNonZero(learnedMatte >= 127));
+        }
+        std::printf("%s: unsure %.3f overlap %.3f inside %.3f area %.3f -> %s (openings %.3f)\n",
+                    file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
+                    c.areaRatio,
+                    learnedMatte.empty() || CompareMattes(checked, learnedMatte).overlap > 0.6
+                        ? "learned"
+                        : "classical",
+                    opened);
         if (!options.dump.empty()) {
             const std::string stem = (options.dump / file.stem()).string();
             cv::imwrite(stem + "-photo.jpg", photo);
             if (!learnedMatte.empty()) {
                 cv::imwrite(stem + "-learned.png",
                             RefineMatteToFullSize(photo, learnedMatte, true));
+                cv::imwrite(stem + "-service.png", RefineMatteToFullSize(photo, checked, true));
             }
             if (!classicalMatte.empty()) {
                 cv::imwrite(stem + "-classical.png",
@@ -268,17 +278,25 @@ int main(int argc, char** argv) {
                                       std::to_string(static_cast<int>(kind)) + "-" +
                                           std::to_string(size.width) + "-" + std::to_string(i));
                     const cv::Mat alone = learnedMatte.empty() ? classicalMatte : learnedMatte;
-                    const cv::Mat checked =
+                    cv::Mat checked =
                         learnedMatte.empty()
                             ? classicalMatte
                             : ChooseMatte(learnedMatte, subject, [&] { return classicalMatte; });
+                    // As the service's chain: openings cut from a standing
+                    // learned answer about an object.
+                    if (!learnedMatte.empty() && checked.data == learnedMatte.data &&
+                        subject == Subject::Object) {
+                        checked = OpenEnclosedBackground(scene.photo, checked);
+                    }
                     coarse = {checked, alone, classicalMatte};
                     if (options.verbose && !learnedMatte.empty()) {
                         const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
-                        std::fprintf(stderr,
-                                     "  unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
-                                     c.firstUnsure, c.overlap, c.secondInsideFirst, c.areaRatio,
-                                     checked.data == learnedMatte.data ? "learned" : "classical");
+                        std::fprintf(
+                            stderr, "  unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
+                            c.firstUnsure, c.overlap, c.secondInsideFirst, c.areaRatio,
+                            checked.data == learnedMatte.data                    ? "learned"
+                            : CompareMattes(checked, learnedMatte).overlap > 0.6 ? "learned, opened"
+                                                                                 : "classical");
                     }
                 } else {
                     coarse = {classicalMatte};

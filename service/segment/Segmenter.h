@@ -56,7 +56,9 @@ public:
     std::string_view Name() const override { return "chain"; }
     // The first answer, except that an unsure answer of the learned segmenter
     // about an object is checked against the next segmenters' answer and
-    // gives way to it when that one is the clearer subject (ChooseMatte).
+    // gives way to it when that one is the clearer subject (ChooseMatte);
+    // when the learned answer about an object stands, openings that show a
+    // busy background are cut out of it (OpenEnclosedBackground).
     cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override;
 
 private:
