@@ -205,21 +205,18 @@ int main(int argc, char** argv) {
                                                    "photo-" + file.stem().string());
         const cv::Mat classicalMatte = classical.Segment(photo, Subject::Object);
         const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
-        cv::Mat checked =
-            ChooseMatte(learnedMatte, Subject::Object, [&] { return classicalMatte; });
-        double opened = 0;
-        if (!learnedMatte.empty() && checked.data == learnedMatte.data) {
-            checked = OpenEnclosedBackground(photo, checked);
-            opened = 1.0 - double(cv::countNonZero(checked >= 127)) /
-                               std::max(1, cv::countNonZero(learnedMatte >= 127));
-        }
-        std::printf("%s: unsure %.3f overlap %.3f inside %.3f area %.3f -> %s (openings %.3f)\n",
-                    file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
-                    c.areaRatio,
-                    learnedMatte.empty() || CompareMattes(checked, learnedMatte).overlap > 0.6
-                        ? "learned"
-                        : "classical",
-                    opened);
+        const cv::Mat checked =
+            CombineAnswers(photo, learnedMatte, Subject::Object, [&] { return classicalMatte; });
+        const double changed =
+            checked.empty() ? 0.0 : 1.0 - CompareMattes(checked, learnedMatte).overlap;
+        std::printf(
+            "%s: unsure %.3f overlap %.3f inside %.3f area %.3f plain %d -> %s (changed %.3f)\n",
+            file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
+            c.areaRatio, PlainBorder(photo) ? 1 : 0,
+            learnedMatte.empty() || CompareMattes(checked, learnedMatte).overlap > 0.6
+                ? "learned"
+                : "classical",
+            changed);
         if (!options.dump.empty()) {
             const std::string stem = (options.dump / file.stem()).string();
             cv::imwrite(stem + "-photo.jpg", photo);
@@ -278,25 +275,19 @@ int main(int argc, char** argv) {
                                       std::to_string(static_cast<int>(kind)) + "-" +
                                           std::to_string(size.width) + "-" + std::to_string(i));
                     const cv::Mat alone = learnedMatte.empty() ? classicalMatte : learnedMatte;
-                    cv::Mat checked =
-                        learnedMatte.empty()
-                            ? classicalMatte
-                            : ChooseMatte(learnedMatte, subject, [&] { return classicalMatte; });
-                    // As the service's chain: openings cut from a standing
-                    // learned answer about an object.
-                    if (!learnedMatte.empty() && checked.data == learnedMatte.data &&
-                        subject == Subject::Object) {
-                        checked = OpenEnclosedBackground(scene.photo, checked);
-                    }
+                    const cv::Mat checked = learnedMatte.empty()
+                                                ? classicalMatte
+                                                : CombineAnswers(scene.photo, learnedMatte, subject,
+                                                                 [&] { return classicalMatte; });
                     coarse = {checked, alone, classicalMatte};
                     if (options.verbose && !learnedMatte.empty()) {
                         const MatteComparison c = CompareMattes(learnedMatte, classicalMatte);
-                        std::fprintf(
-                            stderr, "  unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
-                            c.firstUnsure, c.overlap, c.secondInsideFirst, c.areaRatio,
-                            checked.data == learnedMatte.data                    ? "learned"
-                            : CompareMattes(checked, learnedMatte).overlap > 0.6 ? "learned, opened"
-                                                                                 : "classical");
+                        std::fprintf(stderr,
+                                     "  unsure %.3f overlap %.3f inside %.3f area %.3f -> %s\n",
+                                     c.firstUnsure, c.overlap, c.secondInsideFirst, c.areaRatio,
+                                     checked.data == learnedMatte.data     ? "learned"
+                                     : checked.data == classicalMatte.data ? "classical"
+                                                                           : "learned, opened");
                     }
                 } else {
                     coarse = {classicalMatte};

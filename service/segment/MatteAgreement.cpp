@@ -3,6 +3,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include "service/segment/Openings.h"
+
 namespace quillora::service {
 namespace {
 
@@ -16,6 +18,10 @@ constexpr double kContained = 0.8;
 // And is clearly the smaller one, yet not a speck.
 constexpr double kSmaller = 0.75;
 constexpr double kSpeck = 0.03;
+// On a backdrop: the second takes in the first whole and adds to it.
+constexpr double kTakesInWhole = 0.95;
+constexpr double kAddsToIt = 1.1;
+constexpr double kAtMostTwice = 2.0;
 
 }  // namespace
 
@@ -73,6 +79,53 @@ cv::Mat ChooseMatte(const cv::Mat& first, Subject subject, const std::function<c
         return first;
     }
     return other;
+}
+
+bool PreferFullerOnBackdrop(const cv::Mat& first, const cv::Mat& second) {
+    if (first.empty() || second.empty() || first.type() != CV_8U || second.type() != CV_8U) {
+        return false;
+    }
+    cv::Mat other = second;
+    if (other.size() != first.size()) {
+        cv::resize(second, other, first.size(), 0, 0, cv::INTER_LINEAR);
+    }
+    const cv::Mat a = first >= kSubject;
+    const cv::Mat b = other >= kSubject;
+    const int areaA = cv::countNonZero(a);
+    const int areaB = cv::countNonZero(b);
+    if (areaA == 0) {
+        return false;
+    }
+    const double firstInsideSecond = double(cv::countNonZero(a & b)) / areaA;
+    const double ratio = double(areaB) / areaA;
+    return firstInsideSecond >= kTakesInWhole && ratio >= kAddsToIt && ratio <= kAtMostTwice;
+}
+
+cv::Mat CombineAnswers(const cv::Mat& photoBgr, const cv::Mat& first, Subject subject,
+                       const std::function<cv::Mat()>& second) {
+    bool asked = false;
+    cv::Mat secondAnswer;
+    const auto once = [&]() -> cv::Mat {
+        if (!asked && second) {
+            secondAnswer = second();
+        }
+        asked = true;
+        return secondAnswer;
+    };
+    const cv::Mat chosen = ChooseMatte(first, subject, once);
+    if (subject != Subject::Object || first.empty() || chosen.data != first.data) {
+        return chosen;
+    }
+    if (PlainBorder(photoBgr)) {
+        const cv::Mat other = once();
+        if (PreferFullerOnBackdrop(first, other)) {
+            return other;
+        }
+        return first;
+    }
+    // The network's object may have filled openings that show the
+    // background; the other segmenters follow colours and keep them.
+    return OpenEnclosedBackground(photoBgr, first);
 }
 
 }  // namespace quillora::service

@@ -24,6 +24,9 @@ constexpr double kMarginShare = 0.12;
 // Mean Lab distance of the band's pixels from their mean colour: a studio
 // backdrop's gradient and noise stay well below, a photograph is far over.
 constexpr double kBusySpread = 12.0;
+// A studio backdrop along the picture's edges: its light fall-off and noise
+// stay under this, where even a blurred photograph's edges go over it.
+constexpr double kPlainSpread = 4.5;
 // An opening is at least this share of the subject (smaller ones are
 // speckle) and at most this share (more means the subject itself is in doubt).
 constexpr double kSmallestOpening = 0.002;
@@ -56,20 +59,8 @@ cv::Mat Disc(int radius) {
     return cv::getStructuringElement(cv::MORPH_ELLIPSE, {2 * radius + 1, 2 * radius + 1});
 }
 
-}  // namespace
-
-bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject) {
-    if (bgr.empty() || bgr.type() != CV_8UC3 || subject.size() != bgr.size() ||
-        subject.type() != CV_8U) {
-        return false;
-    }
-    const int reach = std::max(2, cvRound(std::min(bgr.cols, bgr.rows) * kBandShare));
-    cv::Mat grown;
-    cv::dilate(subject, grown, Disc(reach));
-    const cv::Mat band = grown & ~subject;
-    if (cv::countNonZero(band) < 16) {
-        return false;
-    }
+// Mean Lab distance of the pixels under `band` from their mean colour.
+double ColourSpread(const cv::Mat& bgr, const cv::Mat& band) {
     cv::Mat lab;
     bgr.convertTo(lab, CV_32FC3, 1.0 / 255);
     cv::cvtColor(lab, lab, cv::COLOR_BGR2Lab);
@@ -89,7 +80,37 @@ bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject) {
             }
         }
     }
-    return spread / count > kBusySpread;
+    return count > 0 ? spread / count : 0.0;
+}
+
+}  // namespace
+
+bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject) {
+    if (bgr.empty() || bgr.type() != CV_8UC3 || subject.size() != bgr.size() ||
+        subject.type() != CV_8U) {
+        return false;
+    }
+    const int reach = std::max(2, cvRound(std::min(bgr.cols, bgr.rows) * kBandShare));
+    cv::Mat grown;
+    cv::dilate(subject, grown, Disc(reach));
+    const cv::Mat band = grown & ~subject;
+    if (cv::countNonZero(band) < 16) {
+        return false;
+    }
+    return ColourSpread(bgr, band) > kBusySpread;
+}
+
+bool PlainBorder(const cv::Mat& bgr) {
+    if (bgr.empty() || bgr.type() != CV_8UC3 || bgr.cols < 4 || bgr.rows < 4) {
+        return false;
+    }
+    const cv::Mat small = ReduceToSide(bgr, kWorkingSide);
+    const int reach = std::max(1, cvRound(std::min(small.cols, small.rows) * kBandShare));
+    cv::Mat band(small.size(), CV_8U, cv::Scalar(255));
+    band(cv::Rect(reach, reach, std::max(0, small.cols - 2 * reach),
+                  std::max(0, small.rows - 2 * reach)))
+        .setTo(0);
+    return ColourSpread(small, band) <= kPlainSpread;
 }
 
 cv::Mat OpenEnclosedBackground(const cv::Mat& photoBgr, const cv::Mat& coarse) {

@@ -24,4 +24,9 @@ cv::Mat OpenEnclosedBackground(const cv::Mat& photoBgr, const cv::Mat& coarse);
 // plain backdrop's light fall-off and noise.
 bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject);
 
+// Whether the picture's own edges (a band 4 % of its short side wide) show
+// one even colour, as a studio backdrop does: by the same measure, a spread
+// well under what any photograph's edges show, blurred ones included.
+bool PlainBorder(const cv::Mat& bgr);
+
 }  // namespace quillora::service

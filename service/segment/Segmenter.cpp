@@ -1,7 +1,6 @@
 #include "service/segment/Segmenter.h"
 
 #include "service/segment/MatteAgreement.h"
-#include "service/segment/Openings.h"
 
 namespace quillora::service {
 
@@ -14,7 +13,7 @@ cv::Mat SegmenterChain::Segment(const cv::Mat& photoBgr, Subject subject) const 
         if (chain_[i]->Name() != kLearnedSegmenterName) {
             return matte;
         }
-        const cv::Mat chosen = ChooseMatte(matte, subject, [&]() -> cv::Mat {
+        return CombineAnswers(photoBgr, matte, subject, [&]() -> cv::Mat {
             for (std::size_t j = i + 1; j < chain_.size(); ++j) {
                 cv::Mat other = chain_[j]->Segment(photoBgr, subject);
                 if (!other.empty()) {
@@ -23,12 +22,6 @@ cv::Mat SegmenterChain::Segment(const cv::Mat& photoBgr, Subject subject) const 
             }
             return {};
         });
-        // The network's object may have filled openings that show the
-        // background; the other segmenters follow colours and keep them.
-        if (subject == Subject::Object && chosen.data == matte.data) {
-            return OpenEnclosedBackground(photoBgr, chosen);
-        }
-        return chosen;
     }
     return {};
 }

@@ -54,11 +54,11 @@ public:
     }
 
     std::string_view Name() const override { return "chain"; }
-    // The first answer, except that an unsure answer of the learned segmenter
-    // about an object is checked against the next segmenters' answer and
-    // gives way to it when that one is the clearer subject (ChooseMatte);
-    // when the learned answer about an object stands, openings that show a
-    // busy background are cut out of it (OpenEnclosedBackground).
+    // The first answer, except that the learned segmenter's answer is put
+    // together with the next segmenters' one as CombineAnswers does: an
+    // unsure answer about an object gives way to a clearer subject inside
+    // it, on a plain backdrop to a fuller one, and openings that show a busy
+    // background are cut out of it.
     cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override;
 
 private:

@@ -185,3 +185,82 @@ TEST(SegmenterChainCheck, UnsureLearnedAnswerGivesWayOnlyToAContainedSubject) {
 
 }  // namespace
 }  // namespace quillora::service
+
+namespace quillora::service {
+namespace {
+
+cv::Mat Filled(cv::Size size, const cv::Rect& box) {
+    cv::Mat matte(size, CV_8U, cv::Scalar(0));
+    matte(box).setTo(255);
+    return matte;
+}
+
+TEST(PreferFullerOnBackdrop, TakesASecondSubjectHoldingTheWholeFirstAndMore) {
+    const cv::Size size(100, 80);
+    const cv::Mat first = Filled(size, {30, 20, 40, 40});  // 1600
+    // 40 x 52 = 2080, all of the first inside: 1.3 times its area.
+    EXPECT_TRUE(PreferFullerOnBackdrop(first, Filled(size, {30, 14, 40, 52})));
+    // A second answer at half the size is compared at the first's size.
+    EXPECT_TRUE(PreferFullerOnBackdrop(first, Filled({50, 40}, {15, 7, 20, 26})));
+    // Barely more (1.05 times), or swallowing the backdrop (over twice).
+    EXPECT_FALSE(PreferFullerOnBackdrop(first, Filled(size, {30, 18, 40, 42})));
+    EXPECT_FALSE(PreferFullerOnBackdrop(first, Filled(size, {10, 10, 80, 60})));
+    // Bigger but leaving out a tenth of the first: another subject.
+    EXPECT_FALSE(PreferFullerOnBackdrop(first, Filled(size, {34, 14, 56, 52})));
+    EXPECT_FALSE(PreferFullerOnBackdrop(first, cv::Mat()));
+    EXPECT_FALSE(PreferFullerOnBackdrop(cv::Mat::zeros(size, CV_8U), first));
+}
+
+// A photo whose edges are one studio colour, with an object in the middle
+// whose right part is near the backdrop's colour.
+cv::Mat BackdropPhoto() {
+    cv::Mat photo(80, 100, CV_8UC3, cv::Scalar(200, 200, 200));
+    photo(cv::Rect(30, 20, 40, 40)).setTo(cv::Scalar(40, 60, 160));
+    photo(cv::Rect(70, 20, 12, 40)).setTo(cv::Scalar(180, 185, 190));
+    return photo;
+}
+
+TEST(CombineAnswers, OnABackdropTakesTheFullerClassicalObject) {
+    const cv::Mat photo = BackdropPhoto();
+    const cv::Mat network = Filled(photo.size(), {30, 20, 40, 40});
+    const cv::Mat classical = Filled(photo.size(), {30, 20, 52, 40});
+    int asked = 0;
+    const auto second = [&] {
+        ++asked;
+        return classical;
+    };
+    EXPECT_EQ(CombineAnswers(photo, network, Subject::Object, second).data, classical.data);
+    EXPECT_EQ(asked, 1);
+    // People and a lost second opinion keep the network's answer.
+    EXPECT_EQ(CombineAnswers(photo, network, Subject::Person, second).data, network.data);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(CombineAnswers(photo, network, Subject::Object, [] { return cv::Mat(); }).data,
+              network.data);
+    // The same answers over a photograph: the classical one is not even asked.
+    cv::Mat busy(photo.size(), CV_8UC3);
+    cv::randu(busy, cv::Scalar::all(0), cv::Scalar::all(255));
+    photo(cv::Rect(20, 10, 70, 60)).copyTo(busy(cv::Rect(20, 10, 70, 60)));
+    asked = 0;
+    const cv::Mat overBusy = CombineAnswers(busy, network, Subject::Object, second);
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(cv::norm(overBusy, network, cv::NORM_INF), 0);
+}
+
+TEST(CombineAnswers, AsksTheSecondSegmenterOnceWhenBothChecksWantIt) {
+    // An unsure network answer on a backdrop: the unsure check and the
+    // backdrop check share one classical answer.
+    const cv::Mat photo = BackdropPhoto();
+    cv::Mat torn = Filled(photo.size(), {30, 20, 40, 40});
+    torn(cv::Rect(30, 20, 40, 30)).setTo(128);
+    int asked = 0;
+    const cv::Mat fuller = Filled(photo.size(), {30, 20, 52, 40});
+    const cv::Mat answer = CombineAnswers(photo, torn, Subject::Object, [&] {
+        ++asked;
+        return fuller;
+    });
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(answer.data, fuller.data);
+}
+
+}  // namespace
+}  // namespace quillora::service

@@ -82,6 +82,29 @@ TEST(OpenEnclosedBackground, LeavesPlainBackdropsAndTheirLabelsAlone) {
     EXPECT_TRUE(BusySurroundings(RingPhoto(BusyBackground()), filled));
 }
 
+TEST(PlainBorder, StudioBackdropWithFallOffAndNoiseAgainstPhotographs) {
+    // A backdrop darkening by 15 % from left to right, with noise.
+    cv::Mat backdrop(kSize, CV_8UC3);
+    for (int x = 0; x < kSize.width; ++x) {
+        const double fall = 1.0 - 0.15 * x / (kSize.width - 1);
+        backdrop.col(x).setTo(cv::Scalar(210 * fall, 190 * fall, 170 * fall));
+    }
+    cv::Mat noise(kSize, CV_16SC3);
+    cv::RNG(3).fill(noise, cv::RNG::NORMAL, 0, 2);
+    cv::Mat noisy;
+    backdrop.convertTo(noisy, CV_16SC3);
+    noisy += noise;
+    noisy.convertTo(backdrop, CV_8UC3);
+    EXPECT_TRUE(PlainBorder(RingPhoto(backdrop)));
+    EXPECT_FALSE(PlainBorder(RingPhoto(BusyBackground())));
+    // A soft, blurred photograph is not a backdrop either.
+    cv::Mat blurred;
+    cv::GaussianBlur(BusyBackground(), blurred, cv::Size(), 4);
+    EXPECT_FALSE(PlainBorder(blurred));
+    EXPECT_FALSE(PlainBorder(cv::Mat()));
+    EXPECT_FALSE(PlainBorder(cv::Mat(kSize, CV_8U, cv::Scalar(4))));
+}
+
 TEST(OpenEnclosedBackground, KeepsAPartWhoseColourIsNotSeenAroundTheObject) {
     // An orange object with a white strap across its middle, on the busy
     // background, with white walls left and right of it further away than
