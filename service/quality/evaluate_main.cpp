@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
         std::printf(
             "%s: unsure %.3f overlap %.3f inside %.3f area %.3f plain %d -> %s (changed %.3f)\n",
             file.filename().string().c_str(), c.firstUnsure, c.overlap, c.secondInsideFirst,
-            c.areaRatio, PlainBorder(photo) ? 1 : 0,
+            c.areaRatio, PlainBorder(photo, learnedMatte) ? 1 : 0,
             learnedMatte.empty() || CompareMattes(checked, learnedMatte).overlap > 0.6
                 ? "learned"
                 : "classical",

@@ -21,7 +21,7 @@ constexpr double kSpeck = 0.03;
 // On a backdrop: the second takes in the first whole and adds to it.
 constexpr double kTakesInWhole = 0.95;
 constexpr double kAddsToIt = 1.1;
-constexpr double kAtMostTwice = 2.0;
+constexpr double kAtMostThrice = 3.0;
 
 }  // namespace
 
@@ -98,7 +98,7 @@ bool PreferFullerOnBackdrop(const cv::Mat& first, const cv::Mat& second) {
     }
     const double firstInsideSecond = double(cv::countNonZero(a & b)) / areaA;
     const double ratio = double(areaB) / areaA;
-    return firstInsideSecond >= kTakesInWhole && ratio >= kAddsToIt && ratio <= kAtMostTwice;
+    return firstInsideSecond >= kTakesInWhole && ratio >= kAddsToIt && ratio <= kAtMostThrice;
 }
 
 cv::Mat CombineAnswers(const cv::Mat& photoBgr, const cv::Mat& first, Subject subject,
@@ -113,14 +113,19 @@ cv::Mat CombineAnswers(const cv::Mat& photoBgr, const cv::Mat& first, Subject su
         return secondAnswer;
     };
     const cv::Mat chosen = ChooseMatte(first, subject, once);
-    if (subject != Subject::Object || first.empty() || chosen.data != first.data) {
+    if (first.empty() || chosen.data != first.data) {
         return chosen;
     }
-    if (PlainBorder(photoBgr)) {
+    // On a backdrop, for objects and people alike (a striped shirt whose
+    // light stripes are near the backdrop's colour).
+    if (PlainBorder(photoBgr, first)) {
         const cv::Mat other = once();
         if (PreferFullerOnBackdrop(first, other)) {
             return other;
         }
+        return first;
+    }
+    if (subject != Subject::Object) {
         return first;
     }
     // The network's object may have filled openings that show the

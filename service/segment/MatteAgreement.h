@@ -45,7 +45,8 @@ bool PreferSecondOpinion(const MatteComparison& comparison);
 
 // Whether, on a plain backdrop, the second opinion is the better answer
 // although the first is sure: the second subject takes in the whole first
-// one (95 % of it) and more (a tenth to twice as much again). A network may
+// one (95 % of it) and more (from a tenth more up to three times its area:
+// a network may lose half of a striped shirt, never the backdrop around it). A network may
 // leave out parts of an object whose colour is near the backdrop's (stripes
 // of a light colour, an edge faded towards the backdrop); a segmenter that
 // separates by the backdrop's own colour keeps everything that differs
@@ -53,10 +54,11 @@ bool PreferSecondOpinion(const MatteComparison& comparison);
 bool PreferFullerOnBackdrop(const cv::Mat& first, const cv::Mat& second);
 
 // The service's answer from the learned segmenter's `first` matte: the
-// check of ChooseMatte; for an object on a plain backdrop (PlainBorder) the
-// second opinion is also asked and taken when PreferFullerOnBackdrop says
-// so; an object answer that stays the network's gets its openings back
-// (OpenEnclosedBackground). `second` is asked at most once.
+// check of ChooseMatte; on a plain backdrop (PlainBorder) the second opinion
+// is also asked, for objects and people, and taken when
+// PreferFullerOnBackdrop says so; elsewhere an object answer that stays the
+// network's gets its openings back (OpenEnclosedBackground). `second` is
+// asked at most once.
 cv::Mat CombineAnswers(const cv::Mat& photoBgr, const cv::Mat& first, Subject subject,
                        const std::function<cv::Mat()>& second);
 

@@ -100,7 +100,7 @@ bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject) {
     return ColourSpread(bgr, band) > kBusySpread;
 }
 
-bool PlainBorder(const cv::Mat& bgr) {
+bool PlainBorder(const cv::Mat& bgr, const cv::Mat& subject) {
     if (bgr.empty() || bgr.type() != CV_8UC3 || bgr.cols < 4 || bgr.rows < 4) {
         return false;
     }
@@ -110,6 +110,19 @@ bool PlainBorder(const cv::Mat& bgr) {
     band(cv::Rect(reach, reach, std::max(0, small.cols - 2 * reach),
                   std::max(0, small.rows - 2 * reach)))
         .setTo(0);
+    if (!subject.empty() && subject.type() == CV_8U) {
+        // Where the subject runs off the picture its own colours are no
+        // part of the backdrop; nor is its soft rim.
+        cv::Mat covered;
+        cv::resize(subject, covered, small.size(), 0, 0, cv::INTER_LINEAR);
+        cv::dilate(covered >= kSureBackground, covered, Disc(reach));
+        band &= ~covered;
+    }
+    // Most of the edges must be left to judge by.
+    const int edges = 2 * reach * (small.cols + small.rows);
+    if (cv::countNonZero(band) * 2 < edges) {
+        return false;
+    }
     return ColourSpread(small, band) <= kPlainSpread;
 }
 

@@ -27,6 +27,9 @@ bool BusySurroundings(const cv::Mat& bgr, const cv::Mat& subject);
 // Whether the picture's own edges (a band 4 % of its short side wide) show
 // one even colour, as a studio backdrop does: by the same measure, a spread
 // well under what any photograph's edges show, blurred ones included.
-bool PlainBorder(const cv::Mat& bgr);
+// Where `subject` (8-bit matte at any size with the picture's aspect ratio,
+// optional) runs off the picture, its pixels are left out of the band; when
+// less than half the band is left, the edges do not count as plain.
+bool PlainBorder(const cv::Mat& bgr, const cv::Mat& subject = cv::Mat());
 
 }  // namespace quillora::service

@@ -57,8 +57,8 @@ public:
     // The first answer, except that the learned segmenter's answer is put
     // together with the next segmenters' one as CombineAnswers does: an
     // unsure answer about an object gives way to a clearer subject inside
-    // it, on a plain backdrop to a fuller one, and openings that show a busy
-    // background are cut out of it.
+    // it, any answer on a plain backdrop to a fuller one, and openings that
+    // show a busy background are cut out of an object.
     cv::Mat Segment(const cv::Mat& photoBgr, Subject subject) const override;
 
 private:
