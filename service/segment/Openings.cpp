@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 #include "service/segment/ClassicalSegmenter.h"
 
@@ -31,10 +33,12 @@ constexpr double kPlainSpread = 4.5;
 // speckle) and at most this share (more means the subject itself is in doubt).
 constexpr double kSmallestOpening = 0.002;
 constexpr double kLargestOpening = 0.4;
+// GrabCut starts its colour models from random picks; a fixed generator
+// state on this thread keeps the answer for a photo the same every time.
 constexpr std::uint64_t kGeneratorState = 0x5DEECE66DULL;
 // What shows through an opening is what lies around the subject: at least
 // this share of an opening's colours (histogram intersection) must be found
-// in the band just outside it. A white strap on a suit, or a badge, is
+// in the background near it. A white strap on a suit, or a badge, is
 // another colour than the room behind the wearer, however GrabCut's colour
 // models weigh it.
 constexpr double kSeenAround = 0.5;
