@@ -80,7 +80,7 @@ PngReadStatus ParseHeader(const std::uint8_t* data, std::uint32_t length, Header
         default:
             return PngReadStatus::Unsupported;
     }
-    if (bitDepth != 8 || interlace != 0) {
+    if (bitDepth != 8 || interlace != 0 || qint64(header.width) * header.height > kMaxFastPixels) {
         return PngReadStatus::Unsupported;
     }
     return PngReadStatus::Ok;

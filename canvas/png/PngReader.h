@@ -12,11 +12,17 @@
 // times faster than reading through Qt. Anything else is left to Qt's reader.
 namespace quillora::png {
 
+// Larger pictures are left to Qt's reader: it decodes row by row into the
+// picture, where this reader holds the inflated rows beside it (twice the
+// memory for a moment).
+inline constexpr qint64 kMaxFastPixels = qint64{64} << 20;
+
 enum class PngReadStatus {
     Ok,
     NotPng,       // no PNG signature
     Unsupported,  // a PNG this reader leaves to Qt (palette, 16-bit,
-                  // interlaced, colour key, embedded colour profile, ...)
+                  // interlaced, colour key, embedded colour profile, above
+                  // kMaxFastPixels, ...)
     Broken,       // damaged or cut short: bad CRC, missing chunks, a stream
                   // that does not inflate to the announced rows
     TooLarge,     // above imaging::kMaxPixels
