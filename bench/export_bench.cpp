@@ -339,16 +339,7 @@ BENCHMARK(BM_WriteFileOpenCv)
     ->UseRealTime();
 
 void BM_EncodeQt(benchmark::State& state) {
-    const QImage& picture = TheScene().composedWhole;
-    QByteArray png;
-    for (auto _ : state) {
-        png.clear();
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "png");
-        benchmark::DoNotOptimize(writer.write(picture));
-    }
-    Report(state, png.size());
+    EncodeWithQt(state, TheScene().composedWhole);
 }
 BENCHMARK(BM_EncodeQt)
     ->Unit(benchmark::kMillisecond)

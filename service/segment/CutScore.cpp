@@ -5,25 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "service/segment/ColourHistogram.h"
+
 namespace quillora::service {
 namespace {
-
-constexpr int kHistogramBins = 8;
-
-// Colour histogram (8 x 8 x 8) of the pixels under `mask`, summing to 1.
-cv::Mat ColourHistogram(const cv::Mat& bgr, const cv::Mat& mask) {
-    const int channels[] = {0, 1, 2};
-    const int bins[] = {kHistogramBins, kHistogramBins, kHistogramBins};
-    const float range[] = {0, 256};
-    const float* ranges[] = {range, range, range};
-    cv::Mat histogram;
-    cv::calcHist(&bgr, 1, channels, mask, histogram, 3, bins, ranges);
-    const double total = cv::sum(histogram)[0];
-    if (total > 0) {
-        histogram /= total;
-    }
-    return histogram;
-}
 
 // Share of the outline that lies on the picture's edges that should show
 // background.

@@ -60,6 +60,7 @@ MatteComparison CompareMattes(const cv::Mat& first, const cv::Mat& second) {
     comparison.overlap = either > 0 ? double(both) / either : 1.0;
     comparison.secondInsideFirst =
         areaB > 0 ? double(cv::countNonZero(b & (first >= kWeighted))) / areaB : 0.0;
+    comparison.firstInsideSecond = areaA > 0 ? double(both) / areaA : 0.0;
     comparison.areaRatio = areaA > 0 ? double(areaB) / areaA : 0.0;
     return comparison;
 }
@@ -82,23 +83,9 @@ cv::Mat ChooseMatte(const cv::Mat& first, Subject subject, const std::function<c
 }
 
 bool PreferFullerOnBackdrop(const cv::Mat& first, const cv::Mat& second) {
-    if (first.empty() || second.empty() || first.type() != CV_8U || second.type() != CV_8U) {
-        return false;
-    }
-    cv::Mat other = second;
-    if (other.size() != first.size()) {
-        cv::resize(second, other, first.size(), 0, 0, cv::INTER_LINEAR);
-    }
-    const cv::Mat a = first >= kSubject;
-    const cv::Mat b = other >= kSubject;
-    const int areaA = cv::countNonZero(a);
-    const int areaB = cv::countNonZero(b);
-    if (areaA == 0) {
-        return false;
-    }
-    const double firstInsideSecond = double(cv::countNonZero(a & b)) / areaA;
-    const double ratio = double(areaB) / areaA;
-    return firstInsideSecond >= kTakesInWhole && ratio >= kAddsToIt && ratio <= kAtMostThrice;
+    const MatteComparison comparison = CompareMattes(first, second);
+    return comparison.firstInsideSecond >= kTakesInWhole && comparison.areaRatio >= kAddsToIt &&
+           comparison.areaRatio <= kAtMostThrice;
 }
 
 cv::Mat CombineAnswers(const cv::Mat& photoBgr, const cv::Mat& first, Subject subject,

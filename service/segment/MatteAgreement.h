@@ -16,6 +16,8 @@ struct MatteComparison {
     double overlap = 0;
     // Share of the second subject that the first gives weight to.
     double secondInsideFirst = 0;
+    // Share of the first subject that lies in the second subject.
+    double firstInsideSecond = 0;
     // The second subject's area over the first's.
     double areaRatio = 0;
 };

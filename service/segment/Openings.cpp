@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "service/segment/ClassicalSegmenter.h"
+#include "service/segment/ColourHistogram.h"
 
 namespace quillora::service {
 namespace {
@@ -42,23 +43,6 @@ constexpr std::uint64_t kGeneratorState = 0x5DEECE66DULL;
 // another colour than the room behind the wearer, however GrabCut's colour
 // models weigh it.
 constexpr double kSeenAround = 0.5;
-constexpr int kHistogramBins = 8;
-
-// Colour histogram (8 x 8 x 8) of the pixels under `mask`, summing to 1.
-cv::Mat ColourHistogram(const cv::Mat& bgr, const cv::Mat& mask) {
-    const int channels[] = {0, 1, 2};
-    const int bins[] = {kHistogramBins, kHistogramBins, kHistogramBins};
-    const float range[] = {0, 256};
-    const float* ranges[] = {range, range, range};
-    cv::Mat histogram;
-    cv::calcHist(&bgr, 1, channels, mask, histogram, 3, bins, ranges);
-    const double total = cv::sum(histogram)[0];
-    if (total > 0) {
-        histogram /= total;
-    }
-    return histogram;
-}
-
 cv::Mat Disc(int radius) {
     return cv::getStructuringElement(cv::MORPH_ELLIPSE, {2 * radius + 1, 2 * radius + 1});
 }

@@ -4,6 +4,11 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
+#include <QTemporaryDir>
+
+#include <string>
+
+#include "net/endpoints/Endpoints.h"
 
 namespace quillora::test {
 
@@ -44,6 +49,26 @@ public:
 private:
     QProcess process_;
     QString base_;
+};
+
+// A service in its own data folder that the program's requests go to: the
+// endpoint table points at it once it listens.
+class ProgramService {
+public:
+    bool Start() {
+        if (!data_.isValid() || !process_.Start(data_.path())) {
+            return false;
+        }
+        net::InstallEndpoints(net::EndpointTable::Load(
+            [](const std::string&, const std::string&) { return std::string(); },
+            process_.Base().toStdString()));
+        return true;
+    }
+    const QString& Base() const { return process_.Base(); }
+
+private:
+    QTemporaryDir data_;  // outlives the process, which is stopped first
+    ServiceProcess process_;
 };
 
 }  // namespace quillora::test

@@ -22,7 +22,7 @@
 namespace quillora::batch {
 namespace {
 
-using BatchService = test::ServiceProcess;
+using BatchService = test::ProgramService;
 
 // A product shot: a plain light backdrop with a dark block in the middle.
 QString MakeShot(const QString& path, QSize size) {
@@ -45,17 +45,10 @@ protected:
         if (QCoreApplication::instance() == nullptr) {
             new QCoreApplication(argc, argv);
         }
-        serviceData_ = new QTemporaryDir;
         service_ = new BatchService;
-        ASSERT_TRUE(service_->Start(serviceData_->path()));
-        net::InstallEndpoints(net::EndpointTable::Load(
-            [](const std::string&, const std::string&) { return std::string(); },
-            service_->Base().toStdString()));
+        ASSERT_TRUE(service_->Start());
     }
-    static void TearDownTestSuite() {
-        delete service_;
-        delete serviceData_;
-    }
+    static void TearDownTestSuite() { delete service_; }
 
     QString Run(const CutoutCommand& command, int& status) {
         auto fields = std::make_shared<matting::ServiceFields>();
@@ -75,11 +68,9 @@ protected:
     }
 
     static BatchService* service_;
-    static QTemporaryDir* serviceData_;
     QTemporaryDir temp;
 };
 BatchService* BatchCommandLineE2E::service_ = nullptr;
-QTemporaryDir* BatchCommandLineE2E::serviceData_ = nullptr;
 
 TEST_F(BatchCommandLineE2E, SavesEveryPhotoWithTheBatchLookAndReportsAFailedOne) {
     const QString a = MakeShot(temp.filePath("shoe.jpg"), {600, 400});

@@ -38,23 +38,16 @@ public:
 };
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
 
-using ReferenceService = test::ServiceProcess;
+using ReferenceService = test::ProgramService;
 
 class RoadOfOnePhotoTest : public ::testing::TestWithParam<int> {
 protected:
     static void SetUpTestSuite() {
         DialogApp();
         service_ = new ReferenceService;
-        serviceData_ = new QTemporaryDir;
-        ASSERT_TRUE(service_->Start(serviceData_->path()));
-        net::InstallEndpoints(net::EndpointTable::Load(
-            [](const std::string&, const std::string&) { return std::string(); },
-            service_->Base().toStdString()));
+        ASSERT_TRUE(service_->Start());
     }
-    static void TearDownTestSuite() {
-        delete service_;
-        delete serviceData_;
-    }
+    static void TearDownTestSuite() { delete service_; }
 
     void SetUp() override {
         ASSERT_TRUE(temp.isValid());
@@ -100,11 +93,9 @@ protected:
     std::shared_ptr<FrameInputs> inputs = std::make_shared<FrameInputs>();
     std::unique_ptr<CMainFrame> frame;
     static ReferenceService* service_;
-    static QTemporaryDir* serviceData_;
 };
 
 ReferenceService* RoadOfOnePhotoTest::service_ = nullptr;
-QTemporaryDir* RoadOfOnePhotoTest::serviceData_ = nullptr;
 
 TEST_P(RoadOfOnePhotoTest, ChooseCutOutCorrectStyleAndSave) {
     const int kind = GetParam();
