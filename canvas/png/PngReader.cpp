@@ -176,6 +176,11 @@ QImage DecodePng(const std::uint8_t* data, std::size_t size, PngReadStatus* stat
     bool sRgb = false;
     enum { BeforeData, InData, AfterData } dataState = BeforeData;
     std::vector<std::uint8_t> stream;
+    try {
+        stream.reserve(size);  // the data chunks never hold more than the file
+    } catch (const std::bad_alloc&) {
+        return Fail(status, PngReadStatus::OutOfMemory);
+    }
     std::size_t pos = sizeof kSignature;
     while (!sawEnd) {
         if (size - pos < 12) {
